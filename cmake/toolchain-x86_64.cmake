@@ -1,0 +1,13 @@
+# Cross build for x86_64 Windows with the posix-thread MinGW compilers
+# (the win32 thread model lacks std::mutex/std::thread, which GoogleTest needs).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(PLEXARO_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${PLEXARO_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${PLEXARO_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER  ${PLEXARO_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${PLEXARO_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)

@@ -1,0 +1,60 @@
+#include "application.h"
+
+#include "blob_store.h"
+#include "crc32.h"
+#include "elevation.h"
+
+namespace {
+// Constructed before the program entry runs and destroyed after it returns.
+CApplication g_app;
+}
+
+CApplication& App() { return g_app; }
+
+CApplication::CApplication() { SetDefaultAppSettings(&settings); }
+
+CApplication::~CApplication() { Shutdown(); }
+
+bool CApplication::ReadInstallationRecord() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ombrix", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    // A longer value is accepted and cut to the record; read it whole and keep the front.
+    DWORD size = 0, type = 0;
+    bool ok = false;
+    if (RegQueryValueExA(key, productName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size >= kInstallationRecordSize) {
+        BYTE* data = new BYTE[size];
+        if (RegQueryValueExA(key, productName, nullptr, &type, data, &size) == ERROR_SUCCESS && size >= kInstallationRecordSize) {
+            memcpy(&installation, data, kInstallationRecordSize);
+            TerminateInstallationStrings(&installation);
+            ok = true;
+        }
+        delete[] data;
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+void CApplication::SaveWindowStates() {
+    WriteRecord("(OMX)App", -1, &settings, kAppSettingsSize);
+}
+
+void CApplication::BeginModal() { ++modalDepth; }
+
+void CApplication::EndModal() {
+    if (modalDepth > 0) --modalDepth;
+}
+
+void CApplication::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (tooltipWindow) { DestroyWindow(tooltipWindow); tooltipWindow = nullptr; }
+    if (phantomWindow) { DestroyWindow(phantomWindow); phantomWindow = nullptr; }
+    // Nothing was settled when the start-up never got to the data folders: writing then
+    // would put "(OMX)App" into whatever the current folder is.
+    if (!noSave && perUserDataFolder[0]) SaveWindowStates();
+    if (broadcastRestart)
+        PostMessageA(HWND_BROADCAST, controlMessage, 33796, (LPARAM)productCheckValue);
+    if (restartMode) PerformRestart();
+    arguments.Clear();
+    commands.Clear();
+}

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+
+#include "../../framework/core/application.h"
+
+namespace {
+
+// Sets the installation record value for a product name of the test's own and removes it again.
+class InstallationRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        strcpy(saved_, App().productName);
+        strcpy(App().productName, "PlexaroRecordTest");
+    }
+    void TearDown() override {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ombrix", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "PlexaroRecordTest");
+            RegCloseKey(key);
+        }
+        strcpy(App().productName, saved_);
+    }
+    static void Write(const std::string& bytes) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ombrix", 0, nullptr, 0, KEY_SET_VALUE,
+                                                 nullptr, &key, nullptr));
+        RegSetValueExA(key, "PlexaroRecordTest", 0, REG_BINARY, (const BYTE*)bytes.data(), (DWORD)bytes.size());
+        RegCloseKey(key);
+    }
+    char saved_[260];
+};
+
+TEST_F(InstallationRecordTest, MissingOrShortRecordIsRefused) {
+    EXPECT_FALSE(App().ReadInstallationRecord());
+    Write(std::string(1325, 'a'));
+    EXPECT_FALSE(App().ReadInstallationRecord());
+}
+
+TEST_F(InstallationRecordTest, LongerRecordIsCutAndItsTextsAlwaysEnd) {
+    // Every byte non-zero: no text field carries a terminator of its own.
+    Write(std::string(1400, 'a'));
+    ASSERT_TRUE(App().ReadInstallationRecord());
+    const InstallationRecord& r = App().installation;
+    EXPECT_EQ(259u, strlen(r.installFolder));
+    EXPECT_EQ(259u, strlen(r.customDataFolder));
+    EXPECT_EQ(259u, strlen(r.updateAddress));
+    EXPECT_EQ(259u, strlen(r.downloadAddress));
+    EXPECT_EQ('a', r.reserved2[5]);
+}
+
+TEST(ModalDepth, EndModalNeverGoesBelowZero) {
+    CApplication& app = App();
+    app.modalDepth = 0;
+    app.BeginModal();
+    EXPECT_EQ(1, app.modalDepth);
+    app.EndModal();
+    app.EndModal();
+    EXPECT_EQ(0, app.modalDepth);
+}
+
+}  // namespace
+
+namespace {
+// Tests point the data folder at temporary folders that are gone by the time the process
+// ends: the test program must not write "(OMX)App" at exit.
+class NoSaveAtExit : public ::testing::Environment {
+    void SetUp() override { App().noSave = 1; }
+};
+[[maybe_unused]] ::testing::Environment* const kNoSaveAtExit = ::testing::AddGlobalTestEnvironment(new NoSaveAtExit);
+}  // namespace

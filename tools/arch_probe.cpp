@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("arch-probe-ok"); return 0; }
