@@ -32,3 +32,8 @@ void GetSpecialFolderPath(int csidl, char* path);
 // 32-bit BGRA pixels between the light and shadow colours (COLORREF) by their brightness,
 // keeping alpha.
 void DimIconPixels(uint32_t* pixels, const uint32_t* mask, int count, uint32_t light, uint32_t shadow);
+
+// The dimmed copy of an icon, built on the icon's own mask; null for no icon or one without
+// colour bits. The caller destroys it.
+struct HICON__;
+HICON__* MakeDimmedIcon(HICON__* icon);

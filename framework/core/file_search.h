@@ -17,7 +17,8 @@ public:
     CGrowableList<PathEntry> folders;
 };
 
-// Returns the number of files found, 0 for empty patterns, -1 for an empty base folder.
-// Directory links (reparse points) are not followed; paths that would not fit 259
-// characters are skipped.
+// Returns the number of files found, 0 for empty patterns, -1 for an empty base folder
+// (or one longer than 259 characters). Directory links (reparse points) are not followed;
+// paths that would not fit 259 characters are skipped; a pattern list longer than 2599
+// characters keeps only its whole patterns.
 int SearchFiles(CFileList* list, const char* baseFolder, const char* patternFormat, ...);
