@@ -43,7 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     int started = InitApplication(instance, kTextProductName, g_programTexts, 0, 1, commandLine, showCommand);
     // A hand-over or a wait the user gave up is a normal end; real failures keep their code
     // (their message was shown already) so setup and scripts can tell.
-    if (started == kErrorHandedOver || started == kErrorDataFolderWait) return 0;
+    if (started == kErrorHandedOver || (started == kErrorDataFolderWait && !App().dataFolderUnusable)) return 0;
     if (started != 0) return started;
 
     CoInitialize(nullptr);

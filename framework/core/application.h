@@ -80,6 +80,8 @@ public:
     uint8_t broadcastRestart = 0;
     uint32_t doubleClickTime = 0;
     uint8_t stampChanged = 0;
+    // The data-path message was shown: the start-up ended for a real failure, not by the user.
+    uint8_t dataFolderUnusable = 0;
     AppSettingsRecord settings = {};
     InstallationRecord installation = {};
 

@@ -181,6 +181,7 @@ int WaitAndTestFolder(const char* folder, const char* tooltip, const char* menuT
     if (waited == 1) return kErrorDataFolderWait;
     if (waited != 0 || TestDataFolder(folder) != 0) {
         ShowMessage(nullptr, app.productName, app.Text(kTextDataPath, 0), 0x111, 0, folder);
+        app.dataFolderUnusable = 1;
         return kErrorDataFolderWait;
     }
     return 0;

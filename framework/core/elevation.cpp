@@ -62,5 +62,8 @@ void PerformRestart() {
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
     if (n == 0 || n >= sizeof(path)) return;
     const char* verb = app.restartMode == 2 && app.osVersionCode >= 600 ? "runas" : nullptr;
+    // A test's "not elevated" answer belongs to this process: the copy started elevated must
+    // not inherit it, or it would ask for elevation again and again.
+    if (app.restartMode == 2) SetEnvironmentVariableA("PLEXARO_TEST_ELEVATION", nullptr);
     ShellExecuteA(nullptr, verb, path, app.restartArguments, nullptr, SW_SHOWNORMAL);
 }

@@ -91,6 +91,7 @@ TEST_F(StartupE2E, QuitWithoutARunningInstanceEndsAtOnceAndSavesNothing) {
 
 // A missing, short or long installation record: only an exact or longer value is accepted.
 struct RecordCase { const char* name; int size; bool accepted; };
+void PrintTo(const RecordCase& c, std::ostream* out) { *out << c.name << " (" << c.size << " bytes)"; }
 
 class InstallationRecordE2E : public StartupE2E, public ::testing::WithParamInterface<RecordCase> {};
 
@@ -166,9 +167,10 @@ TEST_F(StartupE2E, HostileCommandLinesAreParsedWithoutHarm) {
         EXPECT_FALSE(run.timedOut) << line;
         EXPECT_EQ(0u, run.exitCode) << line;
         EXPECT_TRUE(run.windows.empty()) << line;
-        // The raw command line is kept (cut to 1039 characters) as "(OMX)Cmd".
+        // The command line as the program got it (the runtime drops the blanks that follow
+        // the program name) is kept, cut to 1039 characters, as "(OMX)Cmd".
         std::string stored = ReadBytes(install.DataFile("(OMX)Cmd.dcf"));
-        std::string expected = line.substr(0, 1039);
+        std::string expected = line.substr(line.find_first_not_of(' ')).substr(0, 1039);
         EXPECT_EQ(expected.size() + 1, stored.size()) << line;
         EXPECT_EQ(expected, std::string(stored.c_str())) << line;
     }
@@ -188,6 +190,109 @@ TEST_F(StartupE2E, UncreatableDataFolderWritesNothingElsewhere) {
     EXPECT_FALSE(FileExists(install.DataFile("Options.dcf")));
     EXPECT_FALSE(FileExists(BuildFolder() + "\\Options.dcf"));
     EXPECT_FALSE(FileExists(install.Temp().File("Options.dcf")));
+}
+
+}  // namespace
+
+namespace {
+
+struct WaiterSearch { DWORD pid; HWND found; };
+
+BOOL CALLBACK FindWaiter(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WaiterSearch*>(param);
+    char cls[64];
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && GetClassNameA(window, cls, sizeof(cls)) && strcmp(cls, "OMXWaitForDataPath") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(StartupE2E, QuittingTheDataFolderWaitEndsQuietlyAndWritesNothing) {
+    std::string blocker = install.Temp().File("blocker");
+    ASSERT_TRUE(WriteBytes(blocker, "a file, not a folder"));
+    strcpy(install.Record().customDataFolder, (blocker + "\\data").c_str());
+    ASSERT_TRUE(install.WriteRecord());
+
+    bool sawWaiter = false;
+    RunResult run = RunProgram("-WAITFORDATAPATH", 30000, "", [&](DWORD pid) {
+        WaiterSearch search = {pid, nullptr};
+        EnumWindows(FindWaiter, (LPARAM)&search);
+        if (search.found && !sawWaiter) {
+            sawWaiter = true;
+            // The only item of the notification icon's menu.
+            PostMessageA(search.found, WM_COMMAND, 1, 0);
+        }
+    });
+    EXPECT_TRUE(sawWaiter);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.windows.empty());
+    EXPECT_EQ("a file, not a folder", ReadBytes(blocker));
+    EXPECT_FALSE(FileExists(install.DataFile("Options.dcf")));
+}
+
+TEST_F(StartupE2E, WritableDataFolderIsNotWaitedFor) {
+    RunResult run = RunProgram("-WAITFORDATAPATH");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.windows.empty());
+    EXPECT_EQ(2516u, ReadBytes(install.DataFile("Options.dcf")).size());
+    EXPECT_FALSE(FileExists(install.DataFile("OMXWriteTest.tmp")));
+}
+
+// Keeps HKEY_CLASSES_ROOT "Unknown" as it was before the test.
+class UnknownTypeKeyGuard {
+public:
+    UnknownTypeKeyGuard() { had_ = Read(&saved_); }
+    ~UnknownTypeKeyGuard() {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open");
+        if (had_) {
+            HKEY key;
+            if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr) == ERROR_SUCCESS) {
+                RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)saved_.c_str(), (DWORD)saved_.size() + 1);
+                RegCloseKey(key);
+            }
+        }
+    }
+    static bool Read(std::string* out) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        char value[1024] = "";
+        DWORD size = sizeof(value) - 1;
+        bool ok = RegQueryValueExA(key, nullptr, nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        value[size < sizeof(value) ? size : sizeof(value) - 1] = 0;
+        *out = value;
+        return ok;
+    }
+
+private:
+    bool had_ = false;
+    std::string saved_;
+};
+
+TEST_F(StartupE2E, ElevatedSaveWritesTheCommandWithoutRestarting) {
+    UnknownTypeKeyGuard guard;
+    ASSERT_EQ(0u, RunProgram("").exitCode);
+    OptionsRecord record = ReadOptions(install.DataFile("Options.dcf"));
+    const char command[] = "\"C:\\Tools\\other.exe\" \"%1\"";
+    strcpy(record.UnknownTypeCommand, command);
+    ASSERT_TRUE(WriteBytes(install.DataFile("Options.dcf"), std::string((const char*)&record, sizeof(record))));
+
+    SetEnvironmentVariableA("PLEXARO_TEST_ELEVATION", "1");
+    RunResult run = RunProgram("-SAVEASADMIN -AUTOSTART");
+    SetEnvironmentVariableA("PLEXARO_TEST_ELEVATION", nullptr);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(WaitForNoProcess("Plexaro.exe", 5000));
+    EXPECT_EQ("-SAVEASADMIN -AUTOSTART", std::string(ReadBytes(install.DataFile("(OMX)Cmd.dcf")).c_str()));
+    std::string value;
+    EXPECT_TRUE(UnknownTypeKeyGuard::Read(&value));
+    EXPECT_EQ(command, value);
 }
 
 }  // namespace

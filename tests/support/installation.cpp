@@ -1,5 +1,6 @@
 #include "installation.h"
 
+#include <tlhelp32.h>
 #include <cstring>
 
 namespace {
@@ -90,7 +91,8 @@ bool TestInstallation::DeleteRecord() {
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
-RunResult RunProgram(const std::string& arguments, DWORD timeoutMs, const std::string& program) {
+RunResult RunProgram(const std::string& arguments, DWORD timeoutMs, const std::string& program,
+                     const std::function<void(DWORD)>& whilePolling) {
     RunResult result;
     std::string exe = program.empty() ? BuildFolder() + "\\Plexaro.exe" : program;
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
@@ -105,6 +107,7 @@ RunResult RunProgram(const std::string& arguments, DWORD timeoutMs, const std::s
     DWORD start = GetTickCount();
     std::vector<HWND> closed;
     while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+        if (whilePolling) whilePolling(process.dwProcessId);
         ProcessWindows found = {process.dwProcessId, {}};
         EnumWindows(CollectWindow, (LPARAM)&found);
         for (HWND window : found.windows) {
@@ -134,4 +137,22 @@ RunResult RunProgram(const std::string& arguments, DWORD timeoutMs, const std::s
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
+}
+
+bool WaitForNoProcess(const char* exeName, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        bool running = false;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof(entry);
+        if (snapshot != INVALID_HANDLE_VALUE) {
+            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+                running = running || _stricmp(entry.szExeFile, exeName) == 0;
+            CloseHandle(snapshot);
+        }
+        if (!running) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(100);
+    }
 }

@@ -2,6 +2,7 @@
 // restores the previous record afterwards), and runs the real program in the prefix.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,4 +53,9 @@ std::string BuildFolder();
 
 // Runs program (default: the built Plexaro.exe) with arguments and waits for it to end.
 // Every visible window it shows is recorded and closed, so an error box never blocks a test.
-RunResult RunProgram(const std::string& arguments, DWORD timeoutMs = 30000, const std::string& program = "");
+// whilePolling, when given, is called with the process id every 50 ms while the program runs.
+RunResult RunProgram(const std::string& arguments, DWORD timeoutMs = 30000, const std::string& program = "",
+                     const std::function<void(DWORD)>& whilePolling = nullptr);
+
+// Waits until no process runs the given executable file name (e.g. a restarted copy).
+bool WaitForNoProcess(const char* exeName, DWORD timeoutMs);
