@@ -8,6 +8,8 @@
 #include "../framework/core/message_box.h"
 #include "../framework/core/path_util.h"
 #include "../framework/core/startup.h"
+#include "../framework/core/dialog_helpers.h"
+#include "options_dialog.h"
 #include "options_store.h"
 #include "program_texts.h"
 
@@ -65,9 +67,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
                 ShowDataPathMessage();
                 exitCode = 1;
             }
+        } else {
+            // The hidden main window receives the control messages; the options dialog's
+            // modal loop serves it and is the program's main loop.
+            CApplication& app = App();
+            if (app.CreateFrameWindow(0, OptionsCallback, app.productName, 1, 0x10000400, 0, 0, 0, 0) < 0)
+                error = 1;
+            else
+                RunModalDialog(nullptr, kOptionsDialogId, OptionsDialog, 0);
         }
-        // The options dialog and the hidden framework window are shown here once the window
-        // layer exists; until then the start-up ends after its save.
     }
 
     FreeFavorites();

@@ -3,6 +3,7 @@
 #include "blob_store.h"
 #include "crc32.h"
 #include "elevation.h"
+#include "../window/frame_window.h"
 
 namespace {
 // Constructed before the program entry runs and destroyed after it returns.
@@ -35,13 +36,8 @@ bool CApplication::ReadInstallationRecord() {
 }
 
 void CApplication::SaveWindowStates() {
+    for (int i = 0; i < windows.Count(); ++i) windows[i]->SavePosition();
     WriteRecord("(OMX)App", -1, &settings, kAppSettingsSize);
-}
-
-void CApplication::BeginModal() { ++modalDepth; }
-
-void CApplication::EndModal() {
-    if (modalDepth > 0) --modalDepth;
 }
 
 void CApplication::Shutdown() {
@@ -49,6 +45,7 @@ void CApplication::Shutdown() {
     shutDown_ = true;
     if (tooltipWindow) { DestroyWindow(tooltipWindow); tooltipWindow = nullptr; }
     if (phantomWindow) { DestroyWindow(phantomWindow); phantomWindow = nullptr; }
+    DestroyAllFrameWindows();
     // Nothing was settled when the start-up never got to the data folders: writing then
     // would put "(OMX)App" into whatever the current folder is.
     if (!noSave && perUserDataFolder[0]) SaveWindowStates();

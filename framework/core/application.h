@@ -8,6 +8,9 @@
 #include "framework_records.h"
 #include "growable_list.h"
 #include "text_table.h"
+#include "../controls/painter.h"
+
+class CFrameWindow;
 
 // Start-up results and framework error codes.
 enum : int {
@@ -46,8 +49,22 @@ public:
     // Writes "(OMX)App" (the framework windows and bars come with the window layer).
     void SaveWindowStates();
 
+    // Modal depth: after each change the new depth is sent (33793) to every framework window.
     void BeginModal();
     void EndModal();
+
+    // Framework windows, kept sorted by window id.
+    CFrameWindow* FindFrameWindowById(uint16_t id) const;
+    CFrameWindow* FindFrameWindowByHandle(HWND window) const;
+    // Index in the window list, or -1 when the window could not be created.
+    int CreateFrameWindow(uint16_t id, WNDPROC procedure, const char* title, int iconId, uint32_t flags, int x, int y,
+                          int width, int height);
+    void DestroyFrameWindow(uint16_t id);
+    void DestroyAllFrameWindows();   // last to first, at exit
+    // Sent to the last window flagged as main (0x400), else the first; -1 with no window.
+    LRESULT SendToMainWindow(UINT message, WPARAM wParam, LPARAM lParam);
+    // The foreground window when it belongs to this process, else null.
+    HWND GetOwnForegroundWindow() const;
 
     // The clean-up the destructor runs; callable once, early, by tests.
     void Shutdown();
@@ -85,7 +102,11 @@ public:
     AppSettingsRecord settings = {};
     InstallationRecord installation = {};
 
+    CFrameWindow* activeWindow = nullptr;   // the framework window that last got activation
+
     CTextTable texts;
+    CPainter painter;
+    CGrowableList<CFrameWindow*> windows;
     CCommandTable commands;
     CArgumentList arguments;
 

@@ -9,6 +9,7 @@
 #include "crc32.h"
 #include "data_folders.h"
 #include "elevation.h"
+#include "instance_control.h"
 #include "message_box.h"
 #include "path_util.h"
 
@@ -48,20 +49,23 @@ DWORD CommonControlsVersion() {
     return version;
 }
 
-// The main framework window of another instance of this product: its title is exactly
-// the product name (a title merely containing it belongs to some other product).
-HWND FindRunningInstance(const CApplication& app) {
-    HWND window = FindWindowA("OMXWindow", app.productName);
-    if (window) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == app.processId) window = nullptr;
+// Images of the standard commands: icon resources of the program, and the colour swatches
+// of the colour menu, which the first framework window draws itself.
+bool RegisterStandardImages(CPainter& painter) {
+    static const struct { uint16_t id; uint16_t icon; } icons[] = {
+        {61712, 50004}, {61713, 50005}, {61728, 50000}, {61744, 50001}, {61760, 50002},
+        {61776, 50003}, {61792, 50006}, {61804, 50007}, {61805, 50008},
+    };
+    static int32_t swatchSize[2] = {16, 16};
+    auto added = [](int result) { return result >= 0 && result != kErrorImageNotLoaded; };
+    for (const auto& image : icons) {
+        if (!added(painter.AddImage(image.id, image.icon, 0, 0))) return false;
+        if (image.id == 61744) {
+            for (uint16_t swatch = 61748; swatch <= 61751; ++swatch)
+                if (!added(painter.AddImage(swatch, (uintptr_t)swatchSize, kImageOwnerDrawn, 0))) return false;
+        }
     }
-    return window;
-}
-
-LRESULT CALLBACK PhantomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    return true;
 }
 
 }  // namespace
@@ -83,6 +87,8 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
     app.controlMessage = RegisterWindowMessageA("OMXMSG_OMXCONTROL");
     app.productCheckValue = Crc32(app.productName, strlen(app.productName));
     app.doubleClickTime = GetDoubleClickTime();
+    // Fonts first: a start-up error box needs them.
+    app.painter.Initialise();
     app.startMinimized = !(showCommand == SW_SHOWNORMAL || showCommand == SW_SHOW || showCommand == SW_SHOWDEFAULT);
 
     CommandLineFlags flags;
@@ -102,7 +108,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
 
     // Decide the hand-over before anything touches the data folder: a start that only hands
     // over (or says "-QUIT") must not copy files or restore an archive under a running instance.
-    HWND running = (!allowSeveralInstances || parse == -1) ? FindRunningInstance(app) : nullptr;
+    HWND running = (!allowSeveralInstances || parse == -1) ? FindRunningInstance(app.productName) : nullptr;
     bool handingOver = running || parse == -1;
 
     if (!handingOver) {
@@ -115,6 +121,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
     if ((uint32_t)app.settings.languageIndex >= kTextLanguages) app.settings.languageIndex = 0;
 
     if (!handingOver) WriteRecord("(OMX)Cmd", -1, app.commandLine, (int)strlen(app.commandLine) + 1);
+    app.painter.LoadThemeAndFont();
 
     if (CommonControlsVersion() < (4u * 65536 + 71)) return Fail(kErrorCommonControlsTooOld);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFFFFFFFF};
@@ -132,7 +139,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
         if (running) {
             // A hung window of some other process must not block this start for ever.
             DWORD_PTR result;
-            SendMessageTimeoutA(HWND_BROADCAST, app.controlMessage, parse == -1 ? 33795 : 33789,
+            SendMessageTimeoutA(HWND_BROADCAST, app.controlMessage, parse == -1 ? kControlQuit : kControlActivate,
                                 (LPARAM)app.productCheckValue, SMTO_ABORTIFHUNG, 3000, &result);
         }
         app.noSave = 1;
@@ -147,7 +154,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
     RegisterClassA(&itemClass);
 
     WNDCLASSA phantomClass = {};
-    phantomClass.lpfnWndProc = PhantomProc;
+    phantomClass.lpfnWndProc = PhantomWindowProc;
     phantomClass.hInstance = instance;
     phantomClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     phantomClass.lpszClassName = "OMXPhantom";
@@ -160,6 +167,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
     if (app.tooltipWindow)
         SetWindowPos(app.tooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
+    if (!RegisterStandardImages(app.painter)) return Fail(kErrorImageNotRegistered);
     if (RegisterStandardCommands(&app.commands) != 0) return Fail(kErrorCommandNotRegistered);
     return 0;
 }

@@ -16,6 +16,11 @@ OptionsRecord ReadOptions(const std::string& path) {
     return record;
 }
 
+// A normal start shows the options dialog and nothing else (the runner closes it: Cancel).
+bool ShowedOnlyTheOptionsDialog(const RunResult& run) {
+    return run.windows.size() == 1 && run.windows[0].title == "Plexaro" && run.windows[0].className == "#32770";
+}
+
 bool SawText(const RunResult& run, const char* text) {
     for (const SeenWindow& w : run.windows)
         if (w.text.find(text) != std::string::npos || w.title.find(text) != std::string::npos) return true;
@@ -34,7 +39,7 @@ TEST_F(StartupE2E, FirstStartWritesTheOptionsAndFrameworkRecords) {
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_TRUE(run.windows.empty()) << run.windows[0].title << ": " << run.windows[0].text;
+    EXPECT_TRUE(ShowedOnlyTheOptionsDialog(run));
 
     std::string options = ReadBytes(install.DataFile("Options.dcf"));
     ASSERT_EQ(2516u, options.size());
@@ -166,7 +171,9 @@ TEST_F(StartupE2E, HostileCommandLinesAreParsedWithoutHarm) {
         RunResult run = RunProgram(line);
         EXPECT_FALSE(run.timedOut) << line;
         EXPECT_EQ(0u, run.exitCode) << line;
-        EXPECT_TRUE(run.windows.empty()) << line;
+        // Inside the unterminated quote "-SAVEASADMIN" is a value, not a switch: every line
+        // opens the options dialog.
+        EXPECT_TRUE(ShowedOnlyTheOptionsDialog(run)) << line;
         // The command line as the program got it (the runtime drops the blanks that follow
         // the program name) is kept, cut to 1039 characters, as "(OMX)Cmd".
         std::string stored = ReadBytes(install.DataFile("(OMX)Cmd.dcf"));
@@ -237,7 +244,7 @@ TEST_F(StartupE2E, QuittingTheDataFolderWaitEndsQuietlyAndWritesNothing) {
 TEST_F(StartupE2E, WritableDataFolderIsNotWaitedFor) {
     RunResult run = RunProgram("-WAITFORDATAPATH");
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_TRUE(run.windows.empty());
+    EXPECT_TRUE(ShowedOnlyTheOptionsDialog(run));
     EXPECT_EQ(2516u, ReadBytes(install.DataFile("Options.dcf")).size());
     EXPECT_FALSE(FileExists(install.DataFile("OMXWriteTest.tmp")));
 }

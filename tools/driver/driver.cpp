@@ -2,6 +2,8 @@
 //   plexaro_driver wait-window TITLE [MS]    exit 0 once a visible top-level window has TITLE
 //   plexaro_driver close-window TITLE [MS]   closes it (WM_CLOSE); exit 0 when it went away
 //   plexaro_driver list-windows              prints the visible top-level windows
+// Each command also prints "ok" or "failed": inside Wine's own desktop (explorer /desktop)
+// the exit code does not come back, the output does.
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -53,12 +55,13 @@ int main(int argc, char** argv) {
     }
     DWORD ms = argc >= 4 ? (DWORD)strtoul(argv[3], nullptr, 10) : 10000;
     HWND window = WaitWindow(argv[2], ms);
-    if (!window) return 1;
-    if (strcmp(argv[1], "close-window") == 0) {
+    bool ok = window != nullptr;
+    if (ok && strcmp(argv[1], "close-window") == 0) {
         PostMessageA(window, WM_CLOSE, 0, 0);
         DWORD start = GetTickCount();
         while (IsWindow(window) && GetTickCount() - start < ms) Sleep(50);
-        return IsWindow(window) ? 1 : 0;
+        ok = !IsWindow(window);
     }
-    return 0;
+    puts(ok ? "ok" : "failed");
+    return ok ? 0 : 1;
 }

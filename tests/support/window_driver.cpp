@@ -1,0 +1,102 @@
+#include "window_driver.h"
+
+#include <commctrl.h>
+#include <vector>
+
+#include "installation.h"
+
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    const char* title;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    if (strcmp(text, search->title) != 0) return TRUE;
+    if (search->className) {
+        GetClassNameA(window, text, sizeof(text));
+        if (strcmp(text, search->className) != 0) return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(const std::string& arguments, const std::string& program) {
+    std::string exe = program.empty() ? BuildFolder() + "\\Plexaro.exe" : program;
+    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+        process_ = {};
+}
+
+RunningProgram::~RunningProgram() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 255);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+HWND RunningProgram::WaitForWindow(const char* title, const char* className, DWORD timeoutMs) const {
+    if (!process_.hProcess) return nullptr;
+    DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search = {process_.dwProcessId, title, className, nullptr};
+        EnumWindows(FindProcessWindow, (LPARAM)&search);
+        if (search.found) return search.found;
+        if (GetTickCount() - start > timeoutMs || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+bool RunningProgram::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(process_.hProcess, exitCode);
+    return true;
+}
+
+void ClickButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+void SetCheck(HWND dialog, int id, bool checked) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    ClickButton(dialog, id);
+}
+
+bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetSlider(HWND dialog, int id, int position) {
+    HWND slider = GetDlgItem(dialog, id);
+    SendMessageA(slider, TBM_SETPOS, TRUE, position);
+    SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), (LPARAM)slider);
+}
+
+int SliderPosition(HWND dialog, int id) { return (int)SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0); }
+
+void SetText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+std::string GetText(HWND dialog, int id) {
+    char text[2048] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
