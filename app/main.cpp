@@ -71,7 +71,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
             // The hidden main window receives the control messages; the options dialog's
             // modal loop serves it and is the program's main loop.
             CApplication& app = App();
-            if (app.CreateFrameWindow(0, OptionsCallback, app.productName, 1, 0x10000400, 0, 0, 0, 0) < 0)
+            int created = app.CreateFrameWindow(0, OptionsCallback, app.productName, 1, 0x10000400, 0, 0, 0, 0);
+            // From here on a second start finds this instance by its main window.
+            app.ReleaseInstanceCheck();
+            if (created < 0)
                 error = 1;
             else
                 RunModalDialog(nullptr, kOptionsDialogId, OptionsDialog, 0);

@@ -9,7 +9,11 @@
 #include "../framework/core/file_dialog.h"
 #include "../framework/core/help.h"
 #include "../framework/core/message_box.h"
+#include "colors_dialog.h"
+#include "favorites_dialog.h"
+#include "filter_dialog.h"
 #include "options_store.h"
+#include "shell_objects.h"
 #include "program_texts.h"
 #include "string_list.h"
 
@@ -260,6 +264,17 @@ void OnCommand(HWND dialog, int id) {
             // The favourites dialog shows this many slots.
             ReadNumber(dialog, 1053, &g_options.FavoriteCount);
             ClampInt(&g_options.FavoriteCount, 1, 64);
+            RunModalDialog(dialog, kFavoritesDialogId, FavoritesDialog, 0);
+            return;
+        case 1006:
+            RunModalDialog(dialog, kFilterDialogId, ExclusionFilterDialog, 0);
+            return;
+        case 1068:
+            RunModalDialog(dialog, kColorsDialogId, ColorsDialog, 0);
+            return;
+        case 1008:
+            if (SelectShellObject(App().instance, dialog, 1, g_options.StartMenuRoot, nullptr) != 2)
+                SetFieldText(dialog, 1022, g_options.StartMenuRoot, sizeof(g_options.StartMenuRoot));
             return;
         case 1064:
             g_options.IncludeHidden = Checked(dialog, 1064);

@@ -8,5 +8,6 @@ TextRecord g_programTexts[] = {
      {"You must restart your computer before the new settings will take effect.",
       "You must restart your computer before the new settings will take effect.\n\nDo you want to restart your computer now?"}},
     {kTextInvalidPath, {"Invalid path!"}},
+    {kTextFilterFull, {"The list of excluded objects is full.\nRemove an object before adding another one."}},
     {kTextTableEnd, {}},
 };

@@ -9,4 +9,5 @@ enum : uint16_t {
     kTextExeFilter = 10,
     kTextRestartComputer = 11,
     kTextInvalidPath = 20,
+    kTextFilterFull = 21,
 };

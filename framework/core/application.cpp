@@ -40,9 +40,17 @@ void CApplication::SaveWindowStates() {
     WriteRecord("(OMX)App", -1, &settings, kAppSettingsSize);
 }
 
+void CApplication::ReleaseInstanceCheck() {
+    if (!instanceCheckLock) return;
+    ReleaseMutex(instanceCheckLock);
+    CloseHandle(instanceCheckLock);
+    instanceCheckLock = nullptr;
+}
+
 void CApplication::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
+    ReleaseInstanceCheck();
     if (tooltipWindow) { DestroyWindow(tooltipWindow); tooltipWindow = nullptr; }
     if (phantomWindow) { DestroyWindow(phantomWindow); phantomWindow = nullptr; }
     DestroyAllFrameWindows();

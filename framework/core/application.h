@@ -99,6 +99,10 @@ public:
     uint8_t stampChanged = 0;
     // The data-path message was shown: the start-up ended for a real failure, not by the user.
     uint8_t dataFolderUnusable = 0;
+    // Held from the search for a running instance until this instance's main window exists,
+    // so two starts at the same moment cannot both miss each other.
+    HANDLE instanceCheckLock = nullptr;
+    void ReleaseInstanceCheck();
     AppSettingsRecord settings = {};
     InstallationRecord installation = {};
 

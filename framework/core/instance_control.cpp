@@ -2,6 +2,8 @@
 
 #include "application.h"
 #include "elevation.h"
+#include "monitors.h"
+#include "../window/frame_window.h"
 
 namespace {
 
@@ -23,6 +25,33 @@ BOOL CALLBACK FindInstanceWindow(HWND window, LPARAM param) {
         return FALSE;
     }
     return TRUE;
+}
+
+// Truncated toward zero, plus one when the dropped fraction is at least a half.
+int RoundScaled(double value) {
+    int whole = (int)value;
+    return value - whole >= 0.5 ? whole + 1 : whole;
+}
+
+// Keeps visible windows at the same place relative to their monitor after the resolution
+// changed. Hidden windows and those that ask to keep their place are left alone.
+void RescaleWindowsAfterDisplayChange() {
+    RefreshMonitorsAfterDisplayChange();
+    CApplication& app = App();
+    for (int i = app.windows.Count() - 1; i >= 0; --i) {
+        CFrameWindow* frame = app.windows[i];
+        if (frame->flags & (0x10000000u | 0x4u)) continue;
+        RECT now, before;
+        GetMonitorRect(frame->normalRect.left, frame->normalRect.top, 0, &now);
+        GetMonitorRect(frame->normalRect.left, frame->normalRect.top, 1, &before);
+        int oldWidth = before.right - before.left, oldHeight = before.bottom - before.top;
+        if (oldWidth <= 0 || oldHeight <= 0) continue;
+        double sx = (double)(now.right - now.left) / oldWidth;
+        double sy = (double)(now.bottom - now.top) / oldHeight;
+        const RECT& r = frame->lastRect;
+        int left = RoundScaled(r.left * sx), top = RoundScaled(r.top * sy);
+        frame->Move(left, top, RoundScaled(r.right * sx - r.left * sx), RoundScaled(r.bottom * sy - r.top * sy), false);
+    }
 }
 
 }  // namespace
@@ -58,5 +87,6 @@ LRESULT CALLBACK PhantomWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (message == WM_ENDSESSION) app.SaveWindowStates();
+    if (message == WM_DISPLAYCHANGE) RescaleWindowsAfterDisplayChange();
     return DefWindowProcA(window, message, wParam, lParam);
 }

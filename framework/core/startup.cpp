@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shlwapi.h>
+#include <cstdio>
 #include <cstring>
 
 #include "application.h"
@@ -108,7 +109,21 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
 
     // Decide the hand-over before anything touches the data folder: a start that only hands
     // over (or says "-QUIT") must not copy files or restore an archive under a running instance.
-    HWND running = (!allowSeveralInstances || parse == -1) ? FindRunningInstance(app.productName) : nullptr;
+    HWND running = nullptr;
+    if (!allowSeveralInstances || parse == -1) {
+        // One check at a time per product: the lock is kept until this instance's main window
+        // exists (or the start ends), so a start at the same moment finds it.
+        char lockName[300];
+        snprintf(lockName, sizeof(lockName), "Local\\OMXInstanceCheck_%08X", (unsigned)app.productCheckValue);
+        app.instanceCheckLock = CreateMutexA(nullptr, FALSE, lockName);
+        // An abandoned lock (a start that died) is ours all the same; after the time-out the
+        // check goes ahead unserialised rather than never starting.
+        if (app.instanceCheckLock && WaitForSingleObject(app.instanceCheckLock, 15000) == WAIT_TIMEOUT) {
+            CloseHandle(app.instanceCheckLock);
+            app.instanceCheckLock = nullptr;
+        }
+        running = FindRunningInstance(app.productName);
+    }
     bool handingOver = running || parse == -1;
 
     if (!handingOver) {
@@ -143,6 +158,7 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
                                 (LPARAM)app.productCheckValue, SMTO_ABORTIFHUNG, 3000, &result);
         }
         app.noSave = 1;
+        app.ReleaseInstanceCheck();
         return kErrorHandedOver;
     }
 

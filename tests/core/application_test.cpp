@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../../framework/core/application.h"
+#include "../../framework/core/elevation.h"
 
 namespace {
 
@@ -48,6 +49,58 @@ TEST_F(InstallationRecordTest, LongerRecordIsCutAndItsTextsAlwaysEnd) {
     EXPECT_EQ(259u, strlen(r.updateAddress));
     EXPECT_EQ(259u, strlen(r.downloadAddress));
     EXPECT_EQ('a', r.reserved2[5]);
+}
+
+// A restart request posts the quit message and is carried out at exit: every test here
+// takes its quit message back and clears the request, or the test program would restart.
+class RestartRequestTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        App().restartMode = 0;
+        App().restartArguments[0] = 0;
+        App().broadcastRestart = 0;
+        _putenv("PLEXARO_TEST_ELEVATION=");
+    }
+    static bool TookQuitMessage() {
+        MSG message;
+        return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    }
+};
+
+TEST_F(RestartRequestTest, ArgumentsThatWouldNotFitAreRefusedNotCut) {
+    std::string tooLong(260, 'a');
+    EXPECT_FALSE(RequestRestart(2, tooLong.c_str(), 1));
+    EXPECT_EQ(0, App().restartMode);
+    EXPECT_EQ(0, App().broadcastRestart);
+    EXPECT_FALSE(TookQuitMessage());
+
+    std::string fits(259, 'b');
+    EXPECT_TRUE(RequestRestart(2, fits.c_str(), 1));
+    EXPECT_EQ(2, App().restartMode);
+    EXPECT_EQ(fits, App().restartArguments);
+    EXPECT_EQ(1, App().broadcastRestart);
+    EXPECT_TRUE(TookQuitMessage());
+}
+
+TEST_F(RestartRequestTest, KeepingTheElevationFollowsTheElevationTest) {
+    _putenv("PLEXARO_TEST_ELEVATION=0");
+    EXPECT_TRUE(RequestRestart(-1, "-x", 0));
+    EXPECT_EQ(1, App().restartMode);
+    EXPECT_TRUE(TookQuitMessage());
+    _putenv("PLEXARO_TEST_ELEVATION=1");
+    EXPECT_TRUE(RequestRestart(-1, "-x", 0));
+    EXPECT_EQ(2, App().restartMode);
+    EXPECT_TRUE(TookQuitMessage());
+}
+
+TEST_F(RestartRequestTest, WithoutArgumentsTheCommandLineOfThisStartIsUsed) {
+    char saved[sizeof(App().commandLine)];
+    memcpy(saved, App().commandLine, sizeof(saved));
+    strcpy(App().commandLine, "-AUTOSTART \"C:\\a b\"");
+    EXPECT_TRUE(RequestRestart(1, nullptr, 0));
+    EXPECT_STREQ("-AUTOSTART \"C:\\a b\"", App().restartArguments);
+    EXPECT_TRUE(TookQuitMessage());
+    memcpy(App().commandLine, saved, sizeof(saved));
 }
 
 TEST(ModalDepth, EndModalNeverGoesBelowZero) {

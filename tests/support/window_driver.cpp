@@ -1,6 +1,7 @@
 #include "window_driver.h"
 
 #include <commctrl.h>
+#include <cstring>
 #include <vector>
 
 #include "installation.h"
@@ -100,3 +101,76 @@ std::string GetText(HWND dialog, int id) {
 }
 
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+
+void PostClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+namespace {
+
+struct OwnedSearch {
+    DWORD process;
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM lParam) {
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[32];
+    if (process != search->process || !IsWindowVisible(window) || GetWindow(window, GW_OWNER) != search->owner ||
+        !GetClassNameA(window, className, sizeof(className)) || strcmp(className, "#32770") != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForOwnedDialog(DWORD process, HWND owner, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        OwnedSearch search = {process, owner, nullptr};
+        EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            SendMessageA(search.found, WM_NULL, 0, 0);   // its set-up is done
+            return search.found;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::vector<std::string> ListBoxItems(HWND dialog, int id) {
+    std::vector<std::string> items;
+    HWND list = GetDlgItem(dialog, id);
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring wide(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+        const LRESULT got = length > 0 ? SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0])) : 0;
+        wide.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        std::string text(wide.size() * 2 + 1, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                              static_cast<int>(text.size()), nullptr, nullptr);
+        text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::string ListBoxSelection(HWND dialog, int id) {
+    const LRESULT index = SendDlgItemMessageW(dialog, id, LB_GETCURSEL, 0, 0);
+    const std::vector<std::string> items = ListBoxItems(dialog, id);
+    return index < 0 || static_cast<size_t>(index) >= items.size() ? "" : items[static_cast<size_t>(index)];
+}

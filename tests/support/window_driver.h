@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class RunningProgram {
 public:
@@ -34,3 +35,17 @@ int SliderPosition(HWND dialog, int id);
 void SetText(HWND dialog, int id, const std::string& text);
 std::string GetText(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
+// Clicks a button without waiting for what it does (a modal window it opens would block a
+// sent message until closed).
+void PostClick(HWND dialog, int id);
+// A visible dialog of the process owned by owner (a sub-dialog, a message box, a chooser),
+// once its set-up is done; null on time-out.
+HWND WaitForOwnedDialog(DWORD process, HWND owner, DWORD timeoutMs = 15000);
+// Waits until the window is gone or hidden.
+bool WaitGone(HWND window, DWORD timeoutMs = 15000);
+// The texts of a list box's items in another process. Asked for in UTF-16: the text of a
+// list item is not converted between processes, so the narrow form would come back as
+// the first character only.
+std::vector<std::string> ListBoxItems(HWND dialog, int id);
+// The selected item's text, or "" when nothing is selected.
+std::string ListBoxSelection(HWND dialog, int id);

@@ -1,0 +1,169 @@
+#include "dialog_driver.h"
+
+#include <cstring>
+
+namespace {
+
+struct OwnedSearch {
+    HWND owner;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    char className[32];
+    if (window != search->except && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+        GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct CaptionSearch {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindCaption(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<CaptionSearch*>(param);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof(title));
+    if (IsWindowVisible(window) && strcmp(title, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM count) {
+    char className[32];
+    if (GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0) {
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND OwnedDialog(HWND owner, HWND except) {
+    OwnedSearch search = {owner, except, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), FindOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForOwnedDialog(HWND owner, HWND except) {
+    for (int i = 0; i < 500; ++i) {
+        if (HWND found = OwnedDialog(owner, except)) {
+            SendMessageA(found, WM_NULL, 0, 0);
+            return found;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+HWND WaitForThreadWindow(DWORD thread, const char* caption, DWORD timeoutMs) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
+        CaptionSearch search = {caption, nullptr};
+        EnumThreadWindows(thread, FindCaption, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            SendMessageA(search.found, WM_NULL, 0, 0);   // its initialisation is done
+            return search.found;
+        }
+    }
+    return nullptr;
+}
+
+INT_PTR RunDriven(const char* caption, const std::function<INT_PTR()>& runModal,
+                  const std::function<void(HWND)>& drive) {
+    const DWORD thread = GetCurrentThreadId();
+    bool appeared = true;
+    std::thread driver([&] {
+        HWND dialog = WaitForThreadWindow(thread, caption, 10000);
+        if (dialog)
+            drive(dialog);
+        else
+            appeared = false;
+        for (int i = 0; i < 100; ++i) {
+            int open = 0;
+            EnumThreadWindows(thread, CancelDialog, reinterpret_cast<LPARAM>(&open));
+            if (!open) break;
+            Sleep(50);
+        }
+    });
+    const INT_PTR result = runModal();
+    driver.join();
+    return appeared ? result : -2;
+}
+
+Press::Press(HWND dialog, int id, int code) : dialog_(dialog) {
+    sender_ = std::thread([this, dialog, id, code] {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        done_ = true;
+    });
+    for (const DWORD start = GetTickCount(); !done_ && GetTickCount() - start < 10000; Sleep(10)) {
+        if ((opened_ = OwnedDialog(dialog)) != nullptr) {
+            SendMessageA(opened_, WM_NULL, 0, 0);
+            break;
+        }
+    }
+}
+
+Press::~Press() {
+    // A window left open is cancelled, so a failed test cannot hang here.
+    for (int i = 0; i < 500 && !done_; ++i) {
+        if (i % 100 == 99)
+            if (HWND open = OwnedDialog(dialog_)) PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+        Sleep(20);
+    }
+    sender_.join();
+}
+
+bool Press::Close(int button) {
+    if (opened_) PostMessageA(opened_, WM_COMMAND, button, 0);
+    return Finish();
+}
+
+bool Press::Finish() {
+    for (int i = 0; i < 500 && !done_; ++i) Sleep(20);
+    return done_;
+}
+
+std::string Caption(HWND window) {
+    char text[260] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string ControlText(HWND window, int id) {
+    char text[1100] = "";
+    GetDlgItemTextA(window, id, text, sizeof(text));
+    return text;
+}
+
+std::vector<std::string> ListItems(HWND dialog, int listId) {
+    std::vector<std::string> items;
+    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendDlgItemMessageA(dialog, listId, LB_GETTEXTLEN, i, 0);
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        SendDlgItemMessageA(dialog, listId, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::string SelectedItem(HWND dialog, int listId) {
+    const LRESULT index = SendDlgItemMessageA(dialog, listId, LB_GETCURSEL, 0, 0);
+    return index < 0 ? "<none>" : ListItems(dialog, listId)[static_cast<size_t>(index)];
+}
+
+void SelectItem(HWND dialog, int listId, int index) {
+    SendDlgItemMessageA(dialog, listId, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, listId)));
+}
