@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "../framework/core/dialog_helpers.h"
+#include "../framework/core/system_dialogs.h"
 #include "options_store.h"
 
 namespace {
@@ -91,7 +92,7 @@ void PickColor(HWND swatch) {
     choose.rgbResult = *color;
     choose.lpCustColors = s_customColors;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-    if (!ChooseColorA(&choose)) return;
+    if (!SystemChooseColor(&choose)) return;
     *color = choose.rgbResult;
     InvalidateRect(swatch, nullptr, TRUE);
     SendMessageA(GetParent(swatch), WM_COMMAND, static_cast<WPARAM>(GetDlgCtrlID(swatch)), 0);

@@ -1,11 +1,15 @@
-// Baseline program of the start-up benchmark: shows the resource dialog "PlexaroBench" and
-// ends when it is closed. It does nothing else, so the difference to the real program's
-// start-up is the real program's own work.
+// Baseline program of the start-up benchmark. Without arguments it shows the resource dialog
+// "PlexaroBench" and ends when it is closed. With "-options" it shows the options dialog's
+// own template (caption "Plexaro"), with no data behind it: the difference to the real
+// program is then everything the program does besides creating that dialog.
 #include <windows.h>
+#include <commctrl.h>
+#include <cstring>
 
 namespace {
 
-const int kDialogId = 100;  // IDD_MINIMAL in minimal.rc
+const int kDialogId = 100;         // IDD_MINIMAL in minimal.rc
+const int kOptionsDialogId = 104;  // the options dialog's template, included by minimal.rc
 
 INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
@@ -27,7 +31,14 @@ INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kDialogId), nullptr, MinimalDialogProc, 0);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    int id = kDialogId;
+    if (commandLine && strstr(commandLine, "-options")) {
+        // The template's sliders and up-down controls need their classes.
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        id = kOptionsDialogId;
+    }
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(id), nullptr, MinimalDialogProc, 0);
     return result == -1 ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include "../core/application.h"
 #include "../core/command_table.h"
 #include "../core/framework_records.h"
+#include "../core/system_dialogs.h"
 #include "../core/sorted_search.h"
 #include "../window/frame_window.h"
 
@@ -640,7 +641,7 @@ void CPainter::Gradient(HDC hdc, COLORREF from, COLORREF to, const RECT& rect, b
          (COLOR16)(GetBValue(to) << 8), 0},
     };
     GRADIENT_RECT mesh = {0, 1};
-    GradientFill(hdc, vertices, 2, &mesh, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    SystemGradientFill(hdc, vertices, 2, &mesh, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
 }
 
 RECT CPainter::Deflate(const RECT& rect) {

@@ -8,6 +8,7 @@
 
 #include "monitors.h"
 #include "path_util.h"
+#include "system_dialogs.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ UINT_PTR CALLBACK CentringHook(HWND hook, UINT message, WPARAM, LPARAM) {
 }
 
 bool RunDialog(bool save, OPENFILENAMEA* ofn) {
-    return (save ? GetSaveFileNameA(ofn) : GetOpenFileNameA(ofn)) != FALSE;
+    return (save ? SystemGetSaveFileName(ofn) : SystemGetOpenFileName(ofn)) != FALSE;
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ const char* FileDialog(bool save, const char* filter, int filterRow, int* rowOut
 
     if (!RunDialog(save, &ofn)) {
         // An unusable initial name makes the dialog fail before it shows: try without it.
-        if (CommDlgExtendedError() != FNERR_INVALIDFILENAME) return nullptr;
+        if (SystemCommDlgExtendedError() != FNERR_INVALIDFILENAME) return nullptr;
         g_path[0] = 0;
         if (!RunDialog(save, &ofn)) return nullptr;
     }
