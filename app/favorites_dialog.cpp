@@ -22,19 +22,6 @@ constexpr LRESULT kSeparatorData = -1;
 const char kHelpFile[] = "Plexaro.chm";
 const char kHelpTopic[] = "Favorites.htm";
 
-void FreeShellList(void* list) {
-    if (g_shellMalloc)
-        g_shellMalloc->Free(list);
-    else
-        CoTaskMemFree(list);
-}
-
-int Slots() {
-    int32_t count = g_options.FavoriteCount;
-    ClampInt(&count, 1, kMaxFavorites);
-    return count;
-}
-
 LRESULT ListMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(dialog, kFavoritesList, message, wParam, lParam);
 }
@@ -74,18 +61,18 @@ void InsertList(HWND dialog, LPITEMIDLIST list) {
     GetItemName(g_desktopFolder, list, name, sizeof(name), SHGDN_FORPARSING);
     const LRESULT existing = ListMessage(dialog, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
     if (existing != LB_ERR) {
-        FreeShellList(list);
+        FreeShellMemory(list);
         ListMessage(dialog, LB_SETCURSEL, existing);
         return;
     }
     if (!InsertItem(dialog, InsertPosition(dialog), name, reinterpret_cast<LRESULT>(list))) {
-        FreeShellList(list);
+        FreeShellMemory(list);
         return;
     }
     FitListWidth(GetDlgItem(dialog, kFavoritesList));
 }
 
-bool IsFull(HWND dialog) { return ItemCount(dialog) >= Slots(); }
+bool IsFull(HWND dialog) { return ItemCount(dialog) >= FavoriteSlots(); }
 
 void ShowInvalidPath(HWND dialog) {
     CApplication& app = App();
@@ -112,7 +99,7 @@ void AddPath(HWND dialog) {
                         list;
     // A list that could never be stored is no better than no list.
     if (parsed && ItemIdListSize(list) == 0) {
-        FreeShellList(list);
+        FreeShellMemory(list);
         list = nullptr;
     }
     if (!parsed || !list) {
@@ -139,7 +126,7 @@ void RemoveSelected(HWND dialog) {
     const int selected = Selected(dialog);
     if (selected == LB_ERR) return;
     const LRESULT data = ListMessage(dialog, LB_GETITEMDATA, selected);
-    if (IsList(data)) FreeShellList(reinterpret_cast<void*>(data));
+    if (IsList(data)) FreeShellMemory(reinterpret_cast<void*>(data));
     ListMessage(dialog, LB_DELETESTRING, selected);
     // The item that moved into the place is selected; after the last item, none.
     ListMessage(dialog, LB_SETCURSEL, selected < ItemCount(dialog) ? selected : -1);
@@ -154,7 +141,7 @@ void MoveSelected(HWND dialog, int step) {
     if (!ItemText(GetDlgItem(dialog, kFavoritesList), selected, text)) return;
     const LRESULT data = ListMessage(dialog, LB_GETITEMDATA, selected);
     ListMessage(dialog, LB_DELETESTRING, selected);
-    if (!InsertItem(dialog, target, text, data) && IsList(data)) FreeShellList(reinterpret_cast<void*>(data));
+    if (!InsertItem(dialog, target, text, data) && IsList(data)) FreeShellMemory(reinterpret_cast<void*>(data));
 }
 
 void OnSelectionChange(HWND dialog) {
@@ -166,7 +153,7 @@ void OnSelectionChange(HWND dialog) {
 
 void OnInit(HWND dialog) {
     PrepareDialog(dialog);
-    const int slots = Slots();
+    const int slots = FavoriteSlots();
     for (int i = 0; i < slots; ++i) {
         LPITEMIDLIST entry = g_favorites[i];
         if (!entry) continue;
@@ -181,7 +168,7 @@ void OnInit(HWND dialog) {
         GetItemName(g_desktopFolder, entry, name, sizeof(name), SHGDN_FORPARSING);
         const LRESULT index = ListMessage(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         if (index == LB_ERR || index == LB_ERRSPACE) {
-            FreeShellList(copy);
+            FreeShellMemory(copy);
             continue;
         }
         ListMessage(dialog, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(copy));
@@ -191,10 +178,10 @@ void OnInit(HWND dialog) {
 
 // Replaces the shown part of the table with the list's items; the items give up their data.
 void OnOk(HWND dialog) {
-    const int slots = Slots();
+    const int slots = FavoriteSlots();
     for (int i = 0; i < slots; ++i) {
         LPITEMIDLIST& entry = g_favorites[i];
-        if (entry && entry != FAVORITE_SEPARATOR) FreeShellList(entry);
+        if (entry && entry != FAVORITE_SEPARATOR) FreeShellMemory(entry);
         entry = nullptr;
     }
     const int count = ItemCount(dialog);
@@ -215,7 +202,7 @@ void FreeItemData(HWND dialog) {
     const int count = ItemCount(dialog);
     for (int i = 0; i < count; ++i) {
         const LRESULT data = ListMessage(dialog, LB_GETITEMDATA, i);
-        if (IsList(data)) FreeShellList(reinterpret_cast<void*>(data));
+        if (IsList(data)) FreeShellMemory(reinterpret_cast<void*>(data));
         ListMessage(dialog, LB_SETITEMDATA, i, 0);
     }
 }

@@ -17,25 +17,6 @@ const uint8_t kSeparatorBytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};
 
 bool s_loadComplete = true;
 
-// The shell allocator and the COM task allocator are the same heap; the fallback serves
-// callers (and tests) that run before the shell allocator is taken.
-void* AllocateList(size_t size) {
-    return g_shellMalloc ? g_shellMalloc->Alloc(size) : CoTaskMemAlloc(size);
-}
-
-void FreeList(void* list) {
-    if (g_shellMalloc)
-        g_shellMalloc->Free(list);
-    else
-        CoTaskMemFree(list);
-}
-
-int FavoriteSlots() {
-    int32_t count = g_options.FavoriteCount;
-    ClampInt(&count, 1, kMaxFavorites);
-    return count;
-}
-
 enum class LoadStep { Loaded, SeriesEnd, Refused };
 
 // Loads FAV{i} into entry i. Anything that is neither the separator nor a whole, well
@@ -46,17 +27,17 @@ LoadStep LoadFavorite(int i) {
     if (status == ReadStatus::NotFound) return LoadStep::SeriesEnd;
     if (status != ReadStatus::Ok || size <= 0 || size > kMaxFavoriteRecord) return LoadStep::Refused;
 
-    void* data = AllocateList(static_cast<size_t>(size));
+    void* data = AllocateShellMemory(static_cast<size_t>(size));
     if (!data) return LoadStep::Refused;
     int read = ReadRecord(kFavoriteSeries, i, data, size, kFolderPerUser, &status);
     // A file that changed size in between is not trusted either.
     if (status != ReadStatus::Ok || read != size || !IsValidFavoriteRecord(data, static_cast<size_t>(size)) ||
         ReadRecord(kFavoriteSeries, i, nullptr, 0, kFolderPerUser) != size) {
-        FreeList(data);
+        FreeShellMemory(data);
         return LoadStep::Refused;
     }
     if (IsSeparatorRecord(data, static_cast<size_t>(size))) {
-        FreeList(data);
+        FreeShellMemory(data);
         g_favorites[i] = FAVORITE_SEPARATOR;
     } else {
         g_favorites[i] = static_cast<LPITEMIDLIST>(data);
@@ -66,9 +47,28 @@ LoadStep LoadFavorite(int i) {
 
 }  // namespace
 
+// The shell allocator and the COM task allocator are the same heap; the fallback serves
+// callers (and tests) that run before the shell allocator is taken.
+void* AllocateShellMemory(size_t size) {
+    return g_shellMalloc ? g_shellMalloc->Alloc(size) : CoTaskMemAlloc(size);
+}
+
+void FreeShellMemory(void* memory) {
+    if (g_shellMalloc)
+        g_shellMalloc->Free(memory);
+    else
+        CoTaskMemFree(memory);
+}
+
+int FavoriteSlots() {
+    int32_t count = g_options.FavoriteCount;
+    ClampInt(&count, 1, kMaxFavorites);
+    return count;
+}
+
 void FreeFavorites() {
     for (LPITEMIDLIST& entry : g_favorites) {
-        if (entry && entry != FAVORITE_SEPARATOR) FreeList(entry);
+        if (entry && entry != FAVORITE_SEPARATOR) FreeShellMemory(entry);
         entry = nullptr;
     }
 }

@@ -23,6 +23,13 @@ bool SaveOptions(int mode);
 extern LPITEMIDLIST g_favorites[kMaxFavorites];
 #define FAVORITE_SEPARATOR ((LPITEMIDLIST)(intptr_t)-1)
 
+// Memory for item ID lists: the shell allocator, or the COM task allocator (the same heap)
+// before the shell allocator is taken (early start-up, tests).
+void* AllocateShellMemory(size_t size);
+void FreeShellMemory(void* memory);
+// The favourite slots shown, saved and edited: FavoriteCount kept within 1..64.
+int FavoriteSlots();
+
 void LoadFavorites();
 // Rewrites the FAV series from the table: FAV0..n-1 first, then removes what is left of
 // the old series, so an interrupted save leaves a readable series.

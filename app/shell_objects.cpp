@@ -17,10 +17,6 @@ constexpr int kTextSize = 260;
 constexpr ULONG kAttributeMask = 0xE0038000;   // has subfolder, file system, folder, share, link, ghosted
 const char kNameUnavailable[] = "(Name unavailable)";
 
-// Lists handed to callers come from the shell allocator the program holds; before it is
-// taken (tests) the COM task allocator, the same heap, serves.
-void* AllocateShell(size_t size) { return g_shellMalloc ? g_shellMalloc->Alloc(size) : CoTaskMemAlloc(size); }
-
 UINT ReadCount(const BYTE* p) { return static_cast<UINT>(p[0] | (p[1] << 8)); }
 
 // Copies at most size - 1 characters of a narrow text and ends it.
@@ -402,7 +398,7 @@ UINT ItemIdListSize(LPCITEMIDLIST list) {
 LPITEMIDLIST CloneItemIdList(LPCITEMIDLIST list) {
     const UINT size = ItemIdListSize(list);
     if (size == 0) return nullptr;
-    void* copy = AllocateShell(size);
+    void* copy = AllocateShellMemory(size);
     if (!copy) return nullptr;
     memcpy(copy, list, size);
     return static_cast<LPITEMIDLIST>(copy);
@@ -417,7 +413,7 @@ LPITEMIDLIST ConcatItemIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second) {
     // Both sizes are at most 65535, so the sum cannot wrap in 32 bits.
     const UINT joined = firstSize - 2 + secondSize;
     if (joined > kMaxItemIdListSize) return nullptr;
-    BYTE* result = static_cast<BYTE*>(AllocateShell(joined));
+    BYTE* result = static_cast<BYTE*>(AllocateShellMemory(joined));
     if (!result) return nullptr;
     memcpy(result, first, firstSize - 2);
     memcpy(result + firstSize - 2, second, secondSize);

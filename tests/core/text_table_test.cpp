@@ -83,7 +83,9 @@ TEST_F(TextTableTest, ProgramTexts) {
                  texts_.GetText(11, 1, 0));
     EXPECT_STREQ("Invalid path!", texts_.GetText(20, 0, 0));
     EXPECT_EQ(nullptr, texts_.GetText(20, 1, 0));
-    EXPECT_EQ(nullptr, texts_.GetText(21, 0, 0));
+    EXPECT_STREQ("The list of excluded objects is full.\nRemove an object before adding another one.",
+                 texts_.GetText(21, 0, 0));
+    EXPECT_EQ(nullptr, texts_.GetText(22, 0, 0));
 }
 
 struct TextCase {

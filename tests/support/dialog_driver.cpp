@@ -1,5 +1,7 @@
 #include "dialog_driver.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace {
@@ -66,27 +68,31 @@ HWND WaitForOwnedDialog(HWND owner, HWND except) {
 }
 
 HWND WaitForThreadWindow(DWORD thread, const char* caption, DWORD timeoutMs) {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
+    for (const DWORD start = GetTickCount();; Sleep(10)) {
         CaptionSearch search = {caption, nullptr};
         EnumThreadWindows(thread, FindCaption, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             SendMessageA(search.found, WM_NULL, 0, 0);   // its initialisation is done
             return search.found;
         }
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
     }
-    return nullptr;
 }
 
 INT_PTR RunDriven(const char* caption, const std::function<INT_PTR()>& runModal,
                   const std::function<void(HWND)>& drive) {
     const DWORD thread = GetCurrentThreadId();
-    bool appeared = true;
+    std::atomic<bool> returned{false};
+    bool appeared = false;
     std::thread driver([&] {
-        HWND dialog = WaitForThreadWindow(thread, caption, 10000);
-        if (dialog)
+        HWND dialog = nullptr;
+        // Gives up early when the modal call has already come back without a dialog.
+        for (const DWORD start = GetTickCount(); !dialog && !returned && GetTickCount() - start < 20000; Sleep(10))
+            dialog = WaitForThreadWindow(thread, caption, 0);
+        if (dialog) {
+            appeared = true;
             drive(dialog);
-        else
-            appeared = false;
+        }
         for (int i = 0; i < 100; ++i) {
             int open = 0;
             EnumThreadWindows(thread, CancelDialog, reinterpret_cast<LPARAM>(&open));
@@ -95,8 +101,14 @@ INT_PTR RunDriven(const char* caption, const std::function<INT_PTR()>& runModal,
         }
     });
     const INT_PTR result = runModal();
+    returned = true;
     driver.join();
-    return appeared ? result : -2;
+    if (!appeared) {
+        ADD_FAILURE() << "the dialog \"" << caption << "\" did not appear; the modal call returned " << result
+                      << " (last error " << GetLastError() << ")";
+        return -2;
+    }
+    return result;
 }
 
 Press::Press(HWND dialog, int id, int code) : dialog_(dialog) {

@@ -19,7 +19,8 @@ HWND WaitForThreadWindow(DWORD thread, const char* caption, DWORD timeoutMs);
 
 // Runs runModal on this thread while drive(dialog) works the dialog captioned caption
 // from another thread. Whatever drive leaves open is cancelled, so a failing test never
-// hangs. Returns what runModal returned.
+// hangs. Returns what runModal returned, or -2 (with a test failure saying what the modal
+// call returned) when the dialog did not appear within 20 s.
 INT_PTR RunDriven(const char* caption, const std::function<INT_PTR()>& runModal,
                   const std::function<void(HWND)>& drive);
 
