@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "../framework/core/dialog_helpers.h"
+#include "../framework/core/scoped_handles.h"
 #include "../framework/core/system_dialogs.h"
 #include "options_store.h"
 
@@ -51,20 +52,6 @@ COLORREF* SwatchColor(HWND swatch) {
     return reinterpret_cast<COLORREF*>(GetWindowLongPtrA(swatch, GWLP_USERDATA));
 }
 
-class SolidBrush {
-public:
-    explicit SolidBrush(COLORREF color) : brush_(CreateSolidBrush(color)) {}
-    ~SolidBrush() {
-        if (brush_) DeleteObject(brush_);
-    }
-    SolidBrush(const SolidBrush&) = delete;
-    SolidBrush& operator=(const SolidBrush&) = delete;
-    HBRUSH get() const { return brush_; }
-
-private:
-    HBRUSH brush_;
-};
-
 void PaintSwatch(HWND swatch) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(swatch, &paint);
@@ -73,8 +60,8 @@ void PaintSwatch(HWND swatch) {
     GetClientRect(swatch, &client);
     const COLORREF* color = SwatchColor(swatch);
     if (color) {
-        SolidBrush fill(*color);
-        FillRect(dc, &client, fill.get() ? fill.get() : GetSysColorBrush(COLOR_BTNFACE));
+        GdiObject fill(CreateSolidBrush(*color));
+        FillRect(dc, &client, fill.get() ? static_cast<HBRUSH>(fill.get()) : GetSysColorBrush(COLOR_BTNFACE));
     } else {
         // A system colour brush is owned by the system: never deleted.
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));

@@ -10,6 +10,7 @@
 #include "../framework/core/dialog_helpers.h"
 #include "../framework/core/help.h"
 #include "../framework/core/message_box.h"
+#include "../framework/core/scoped_handles.h"
 #include "options_store.h"
 #include "program_texts.h"
 #include "shell_objects.h"
@@ -28,7 +29,7 @@ LRESULT ListMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam 
 
 int ItemCount(HWND dialog) { return static_cast<int>(ListMessage(dialog, LB_GETCOUNT)); }
 
-int Selected(HWND dialog) { return static_cast<int>(ListMessage(dialog, LB_GETCURSEL)); }
+int SelectedIndex(HWND dialog) { return static_cast<int>(ListMessage(dialog, LB_GETCURSEL)); }
 
 bool IsList(LRESULT data) { return data != kSeparatorData && data != 0 && data != LB_ERR; }
 
@@ -42,7 +43,7 @@ bool ItemText(HWND list, int index, char* text) {
 
 // New items go after the selected one, or at the top when nothing is selected.
 int InsertPosition(HWND dialog) {
-    const int selected = Selected(dialog);
+    const int selected = SelectedIndex(dialog);
     return selected == LB_ERR ? 0 : selected + 1;
 }
 
@@ -123,7 +124,7 @@ void AddSeparator(HWND dialog) {
 }
 
 void RemoveSelected(HWND dialog) {
-    const int selected = Selected(dialog);
+    const int selected = SelectedIndex(dialog);
     if (selected == LB_ERR) return;
     const LRESULT data = ListMessage(dialog, LB_GETITEMDATA, selected);
     if (IsList(data)) FreeShellMemory(reinterpret_cast<void*>(data));
@@ -134,7 +135,7 @@ void RemoveSelected(HWND dialog) {
 }
 
 void MoveSelected(HWND dialog, int step) {
-    const int selected = Selected(dialog);
+    const int selected = SelectedIndex(dialog);
     const int target = selected + step;
     if (selected == LB_ERR || target < 0 || target >= ItemCount(dialog)) return;
     char text[kTextSize];
@@ -145,7 +146,7 @@ void MoveSelected(HWND dialog, int step) {
 }
 
 void OnSelectionChange(HWND dialog) {
-    const int selected = Selected(dialog);
+    const int selected = SelectedIndex(dialog);
     char text[kTextSize];
     if (selected != LB_ERR && ItemText(GetDlgItem(dialog, kFavoritesList), selected, text))
         SetDlgItemTextA(dialog, kFavoritesPathBox, text);
@@ -223,32 +224,12 @@ void OnCommand(HWND dialog, int id, int code) {
     }
 }
 
-class ListDC {
-public:
-    explicit ListDC(HWND window) : window_(window), dc_(GetDC(window)) {
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-        if (dc_ && font) old_ = SelectObject(dc_, font);
-    }
-    ~ListDC() {
-        if (!dc_) return;
-        if (old_) SelectObject(dc_, old_);
-        ReleaseDC(window_, dc_);
-    }
-    ListDC(const ListDC&) = delete;
-    ListDC& operator=(const ListDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
-
 }  // namespace
 
 void FitListWidth(HWND listBox) {
-    ListDC dc(listBox);
-    if (!dc.Get()) return;
+    WindowDC dc(listBox);
+    if (!dc.get()) return;
+    Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(listBox, WM_GETFONT, 0, 0)));
     const int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
     int widest = 0;
     std::vector<char> text;
@@ -258,7 +239,7 @@ void FitListWidth(HWND listBox) {
         text.assign(static_cast<size_t>(length) + 1, 0);
         SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         SIZE size = {0, 0};
-        if (GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(length), &size) && size.cx > widest)
+        if (GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(length), &size) && size.cx > widest)
             widest = size.cx;
     }
     SendMessageA(listBox, LB_SETHORIZONTALEXTENT, widest + 2, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../framework/core/dialog_helpers.h"
+#include "../framework/core/scoped_handles.h"
 #include "options_store.h"
 
 namespace {
@@ -89,20 +90,6 @@ struct ShellItemRecord {
     int icon;
     int openIcon;
     HTREEITEM item;
-};
-
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { if (p_) p_->Release(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T** Out() { return &p_; }
-    T* Get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
 };
 
 class WaitCursor {
@@ -207,19 +194,19 @@ int CALLBACK CompareRecords(LPARAM first, LPARAM second, LPARAM parameter) {
 
 void FillChildren(PickerContext* context, ShellItemRecord* parent) {
     WaitCursor wait;
-    ComRef<IShellFolder> bound;
+    ComOwner<IShellFolder> bound;
     IShellFolder* folder = context->desktop;
     // Binding to the desktop's own (empty) list gives nothing: the desktop folder serves.
     if (SUCCEEDED(context->desktop->BindToObject(parent->list, nullptr, IID_IShellFolder,
                                                  reinterpret_cast<void**>(bound.Out()))) &&
-        bound.Get())
-        folder = bound.Get();
+        bound.get())
+        folder = bound.get();
 
-    ComRef<IEnumIDList> objects;
+    ComOwner<IEnumIDList> objects;
     const SHCONTF which = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
-    if (SUCCEEDED(folder->EnumObjects(context->dialog, which, objects.Out())) && objects.Get()) {
+    if (SUCCEEDED(folder->EnumObjects(context->dialog, which, objects.Out())) && objects.get()) {
         LPITEMIDLIST child = nullptr;
-        while (objects.Get()->Next(1, &child, nullptr) == S_OK && child) {
+        while (objects.get()->Next(1, &child, nullptr) == S_OK && child) {
             ShellItemRecord* record = MakeRecord(context, folder, parent->list, child);
             context->allocator->Free(child);
             child = nullptr;
@@ -441,14 +428,14 @@ int GetItemName(IShellFolder* folder, LPCITEMIDLIST list, char* text, int size, 
 int SelectShellObject(HINSTANCE, HWND owner, int pickerMode, char* text, LPITEMIDLIST* list) {
     if (list) *list = nullptr;
     if (!text) return 2;
-    ComRef<IShellFolder> desktop;
-    ComRef<IMalloc> allocator;
-    if (FAILED(SHGetDesktopFolder(desktop.Out())) || !desktop.Get()) return 2;
-    if (FAILED(SHGetMalloc(allocator.Out())) || !allocator.Get()) return 2;
+    ComOwner<IShellFolder> desktop;
+    ComOwner<IMalloc> allocator;
+    if (FAILED(SHGetDesktopFolder(desktop.Out())) || !desktop.get()) return 2;
+    if (FAILED(SHGetMalloc(allocator.Out())) || !allocator.get()) return 2;
 
     PickerContext context;
-    context.desktop = desktop.Get();
-    context.allocator = allocator.Get();
+    context.desktop = desktop.get();
+    context.allocator = allocator.get();
     context.text = text;
     context.textSize = kTextSize;
     context.list = list;

@@ -9,6 +9,7 @@
 #include "../core/application.h"
 #include "../core/command_table.h"
 #include "../core/framework_records.h"
+#include "../core/scoped_handles.h"
 #include "../core/system_dialogs.h"
 #include "../core/sorted_search.h"
 #include "../window/frame_window.h"
@@ -43,49 +44,6 @@ static_assert(kSysActiveCaption == COLOR_ACTIVECAPTION && kSysInactiveCaption ==
                   kSysGradientActiveCaption == COLOR_GRADIENTACTIVECAPTION &&
                   kSysGradientInactiveCaption == COLOR_GRADIENTINACTIVECAPTION,
               "the colour math numbers system colours as the system does");
-
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject() {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    HGDIOBJ get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
-};
-
-// Selects an object into a DC for a scope; a null object selects nothing.
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
-    ~Selected() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 class Library {
 public:
@@ -262,7 +220,7 @@ void CPainter::Release() {
 int CPainter::Initialise() {
     Release();
     {
-        ScreenDC screen;
+        WindowDC screen(nullptr);
         scratchDC = CreateCompatibleDC(screen.get());
         scratchHeader = {};
         scratchHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -342,7 +300,7 @@ void CPainter::SetUIFont(const char* face, int32_t points) {
     if (length > 0 && length < LF_FACESIZE) {
         int dpiY = 0;
         {
-            ScreenDC screen;
+            WindowDC screen(nullptr);
             if (screen.get()) dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
         }
         LOGFONTA font = {};
@@ -431,7 +389,7 @@ void CPainter::MakeDisabledIcon(ImageEntry* entry, HBITMAP colour, HBITMAP mask)
         size_t bytes = (size_t)width * height * 4;
         std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[bytes]);
         std::unique_ptr<uint8_t[]> maskPixels(new (std::nothrow) uint8_t[bytes]);
-        ScreenDC screen;
+        WindowDC screen(nullptr);
         BITMAPINFO header = {};
         auto resetHeader = [&header, width, height]() {
             header = {};
@@ -546,7 +504,7 @@ int CPainter::MeasureText(const char* text, bool bold, int32_t* width, int32_t* 
     if (width) *width = 0;
     if (height) *height = 0;
     if (!text) return kErrorNoText;
-    ScreenDC fallback;   // only taken when Initialise never made the scratch DC
+    WindowDC fallback(nullptr);   // only taken when Initialise never made the scratch DC
     HDC dc = scratchDC ? scratchDC : fallback.get();
     if (!dc) return 0;
     Selected font(dc, bold ? uiBoldFont : uiFont);

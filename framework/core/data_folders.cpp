@@ -13,6 +13,7 @@
 #include "file_search.h"
 #include "message_box.h"
 #include "path_util.h"
+#include "scoped_handles.h"
 
 namespace {
 
@@ -79,21 +80,6 @@ public:
 
 private:
     HWND window_ = nullptr;
-};
-
-template <typename T>
-class ComOwner {
-public:
-    ComOwner() = default;
-    ~ComOwner() { if (p_) p_->Release(); }
-    ComOwner(const ComOwner&) = delete;
-    ComOwner& operator=(const ComOwner&) = delete;
-    T** Out() { return &p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
 };
 
 bool ReadBits(HDC dc, HBITMAP bitmap, int width, int height, std::vector<uint32_t>* bits) {

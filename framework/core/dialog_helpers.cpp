@@ -8,6 +8,7 @@
 #include "application.h"
 #include "monitors.h"
 #include "path_util.h"
+#include "scoped_handles.h"
 
 namespace {
 
@@ -18,31 +19,6 @@ constexpr LONG kCheckBoxStyleBit = 0x2; // set for check boxes (and group boxes)
 // Blanks that make room for a check box at the start of a group title: measured once.
 int g_titleBlanks = 0;
 
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC() { if (dc_) ReleaseDC(window_, dc_); }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-class SelectedFont {
-public:
-    SelectedFont(HDC dc, HFONT font) : dc_(dc), old_(font ? SelectObject(dc, font) : nullptr) {}
-    ~SelectedFont() { if (old_) SelectObject(dc_, old_); }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 int TextWidth(HDC dc, const char* text) {
     SIZE size = {0, 0};
     GetTextExtentPoint32A(dc, text, (int)strlen(text), &size);
@@ -52,9 +28,9 @@ int TextWidth(HDC dc, const char* text) {
 int BlankCount(HWND groupBox, int checkHeight) {
     if (g_titleBlanks > 0) return g_titleBlanks;
     WindowDC dc(groupBox);
-    if (!dc.Get()) return 1;
-    SelectedFont font(dc.Get(), DialogBoldFont(GetParent(groupBox)));
-    int blank = TextWidth(dc.Get(), " A") - TextWidth(dc.Get(), "A");
+    if (!dc.get()) return 1;
+    Selected font(dc.get(), DialogBoldFont(GetParent(groupBox)));
+    int blank = TextWidth(dc.get(), " A") - TextWidth(dc.get(), "A");
     if (blank < 1) blank = 1;
     g_titleBlanks = checkHeight / blank + 1;
     return g_titleBlanks;
@@ -123,9 +99,9 @@ HFONT DialogBoldFont(HWND dialog) {
 SIZE MeasureText(HWND window, HFONT font, const char* text, int length) {
     SIZE size = {0, 0};
     WindowDC dc(window);
-    if (!dc.Get()) return size;
-    SelectedFont selected(dc.Get(), font);
-    GetTextExtentPoint32A(dc.Get(), text, length, &size);
+    if (!dc.get()) return size;
+    Selected selected(dc.get(), font);
+    GetTextExtentPoint32A(dc.get(), text, length, &size);
     return size;
 }
 
