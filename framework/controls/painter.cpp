@@ -347,7 +347,22 @@ HWND CPainter::OwnerDrawWindow() const {
     return nullptr;
 }
 
+HINSTANCE CPainter::ImageModule() const {
+    HINSTANCE module = imageModule ? imageModule : App().instance;
+    return module ? module : GetModuleHandleA(nullptr);
+}
+
+ImageEntry& CPainter::LoadedEntry(int index) {
+    ImageEntry& entry = images_[index];
+    // A failed load is not tried again at every paint; the image then draws as nothing.
+    if (!entry.loaded) LoadEntry(&entry);
+    return entry;
+}
+
+const ImageEntry& CPainter::Image(int index) { return LoadedEntry(index); }
+
 int CPainter::LoadEntry(ImageEntry* entry) {
+    entry->loaded = true;
     if (entry->flags == kImageOwnerDrawn) {
         if (entry->source) {
             const int32_t* size = reinterpret_cast<const int32_t*>(entry->source);
@@ -359,10 +374,8 @@ int CPainter::LoadEntry(ImageEntry* entry) {
     DestroyIcons(entry);
     // A source above 16 bits would be taken for a resource name pointer.
     if (entry->source == 0 || entry->source > 0xFFFF) return kErrorImageNotLoaded;
-    HINSTANCE module = imageModule ? imageModule : App().instance;
-    if (!module) module = GetModuleHandleA(nullptr);
-    HICON icon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(entry->source), IMAGE_ICON, entry->width, entry->width,
-                                   LR_DEFAULTCOLOR);
+    HICON icon = (HICON)LoadImageA(ImageModule(), MAKEINTRESOURCEA(entry->source), IMAGE_ICON, entry->width,
+                                   entry->width, LR_DEFAULTCOLOR);
     if (!icon) return kErrorImageNotLoaded;
     ICONINFO info = {};
     if (!GetIconInfo(icon, &info)) {
@@ -428,7 +441,12 @@ int CPainter::AddImage(uint16_t id, uintptr_t source, uint32_t flags, int32_t si
     entry.flags = flags;
     double scaled = size * dpiScale;
     entry.width = entry.height = ToSize(scaled >= 65535.0 ? 65535 : (long long)scaled);
-    if (LoadEntry(&entry) != 0) return kErrorImageNotLoaded;
+    if (flags == kImageOwnerDrawn) {
+        LoadEntry(&entry);
+    } else if (source == 0 || source > 0xFFFF ||   // above 16 bits it would be a resource name pointer
+               !FindResourceA(ImageModule(), MAKEINTRESOURCEA(source), RT_GROUP_ICON)) {
+        return kErrorImageNotLoaded;
+    }
     int position = SortedInsertPosition(images_.Count(), id, [this](int i) { return images_[i].id; });
     if (images_.Insert(position, &entry) < 0) {
         DestroyIcons(&entry);
@@ -442,7 +460,8 @@ int CPainter::FindImage(uint16_t id) const {
 }
 
 void CPainter::ReloadImages() {
-    for (int i = 0; i < images_.Count(); ++i) LoadEntry(&images_[i]);
+    for (int i = 0; i < images_.Count(); ++i)
+        if (images_[i].loaded) LoadEntry(&images_[i]);
 }
 
 int CPainter::GetImageSize(uint16_t id, int32_t* width, int32_t* height) {
@@ -451,7 +470,7 @@ int CPainter::GetImageSize(uint16_t id, int32_t* width, int32_t* height) {
     if (id == kNoImage) return 0;
     int index = FindImage(id);
     if (index < 0) return -1;
-    ImageEntry& entry = images_[index];
+    ImageEntry& entry = LoadedEntry(index);
     if (entry.flags == kImageOwnerDrawn && entry.width == 0) {
         if (HWND window = OwnerDrawWindow()) {
             ImageDrawBlock block = {id, {0, 0, 0, 0}};
@@ -468,7 +487,7 @@ int CPainter::GetImageSize(uint16_t id, int32_t* width, int32_t* height) {
 int CPainter::DrawImage(HDC hdc, uint16_t id, uint32_t commandFlags, const RECT& rect) {
     int index = FindImage(id);
     if (index < 0) return kErrorUnknownImage;
-    const ImageEntry& entry = images_[index];
+    const ImageEntry& entry = LoadedEntry(index);
     if (entry.flags == kImageOwnerDrawn) {
         HWND window = OwnerDrawWindow();
         if (!window) return 0;

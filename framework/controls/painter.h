@@ -102,6 +102,7 @@ struct ImageEntry {
     HICON disabled;       // recoloured copy of the normal icon
     uint16_t width;       // requested size before loading, actual size after
     uint16_t height;
+    bool loaded;          // icons are loaded when first measured or drawn
 };
 
 // An off-screen bitmap for one paint; lives on the painting code's stack.
@@ -152,7 +153,8 @@ public:
     void SetUIFontFromSettings(const AppSettingsRecord& settings);
 
     // Images. AddImage returns the entry's index, -1 when the table cannot grow, or
-    // kErrorImageNotLoaded (nothing added).
+    // kErrorImageNotLoaded (nothing added: no such icon resource). The icon itself is loaded
+    // when the image is first measured or drawn, which keeps start-up quick.
     int AddImage(uint16_t id, uintptr_t source, uint32_t flags, int32_t size);
     int FindImage(uint16_t id) const;
     // Index and size (0 x 0 and -1 for an unknown id; 0 x 0 and 0 for kNoImage).
@@ -160,10 +162,11 @@ public:
     // Draws the normal image when commandFlags has CMD_ENABLED, else the disabled one,
     // centred in rect. 0, kErrorUnknownImage, or the owner's answer for owner-drawn images.
     int DrawImage(HDC hdc, uint16_t id, uint32_t commandFlags, const RECT& rect);
-    // Loads every image again (the disabled icons follow new colours 1 and 3).
+    // Loads every loaded image again (the disabled icons follow new colours 1 and 3); the
+    // others take the colours of the moment they are loaded.
     void ReloadImages();
     int ImageCount() const { return images_.Count(); }
-    const ImageEntry& Image(int index) const { return images_[index]; }
+    const ImageEntry& Image(int index);
 
     // Text. A null text or format gives kErrorNoText (and 0 x 0).
     int MeasureText(const char* text, bool bold, int32_t* width, int32_t* height);
@@ -245,6 +248,8 @@ public:
 
 private:
     int LoadEntry(ImageEntry* entry);
+    ImageEntry& LoadedEntry(int index);
+    HINSTANCE ImageModule() const;
     void MakeDisabledIcon(ImageEntry* entry, HBITMAP colour, HBITMAP mask);
     HWND OwnerDrawWindow() const;
     void FreeUIFonts();

@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include <commctrl.h>
+
 #include "blob_store.h"
 #include "crc32.h"
 #include "elevation.h"
@@ -45,6 +47,16 @@ void CApplication::ReleaseInstanceCheck() {
     ReleaseMutex(instanceCheckLock);
     CloseHandle(instanceCheckLock);
     instanceCheckLock = nullptr;
+}
+
+HWND CApplication::ToolTipWindow() {
+    if (!tooltipWindow && !shutDown_) {
+        tooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
+                                        nullptr, instance, nullptr);
+        if (tooltipWindow)
+            SetWindowPos(tooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return tooltipWindow;
 }
 
 void CApplication::Shutdown() {

@@ -103,6 +103,9 @@ public:
     // so two starts at the same moment cannot both miss each other.
     HANDLE instanceCheckLock = nullptr;
     void ReleaseInstanceCheck();
+    // The tooltip window the framework's windows share; made when first asked for, so a
+    // start does not pay for it before the first window shows. Null after Shutdown.
+    HWND ToolTipWindow();
     AppSettingsRecord settings = {};
     InstallationRecord installation = {};
 

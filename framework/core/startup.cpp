@@ -178,11 +178,6 @@ int InitApplication(HINSTANCE instance, uint16_t productTextId, TextRecord* prog
     app.phantomWindow = CreateWindowExA(WS_EX_TOOLWINDOW, "OMXPhantom", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                         instance, nullptr);
 
-    app.tooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
-                                        nullptr, instance, nullptr);
-    if (app.tooltipWindow)
-        SetWindowPos(app.tooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
     if (!RegisterStandardImages(app.painter)) return Fail(kErrorImageNotRegistered);
     if (RegisterStandardCommands(&app.commands) != 0) return Fail(kErrorCommandNotRegistered);
     return 0;

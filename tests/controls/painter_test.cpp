@@ -333,6 +333,26 @@ TEST_F(PainterTest, ReloadImagesFollowsNewColours) {
     EXPECT_NE(painter.Image(0).normal, nullptr);
 }
 
+TEST_F(PainterTest, AnImageTakesTheColoursOfItsFirstDrawing) {
+    // Icons are loaded when first drawn: colours set after AddImage must still reach the
+    // disabled copy, as ReloadImages would have made them.
+    painter.colours[kColourLightEdge] = RGB(230, 230, 230);
+    painter.colours[kColourShadow] = RGB(60, 60, 60);
+    ASSERT_GE(painter.AddImage(42, kFolderIcon, 0, 16), 0);
+    ASSERT_GE(painter.AddImage(43, kFolderIcon, 0, 16), 0);
+    std::vector<COLORREF> grey = DrawnImage(painter, 42, 0);
+
+    painter.colours[kColourLightEdge] = RGB(150, 180, 255);
+    painter.colours[kColourShadow] = RGB(0, 0, 128);
+    std::vector<COLORREF> blue = DrawnImage(painter, 43, 0);
+    int bluish = 0;
+    for (size_t i = 0; i < blue.size(); ++i)
+        if (blue[i] != grey[i] && GetBValue(blue[i]) > GetRValue(blue[i])) ++bluish;
+    EXPECT_GT(bluish, 0);
+    // The first one keeps the colours it was loaded with.
+    EXPECT_EQ(grey, DrawnImage(painter, 42, 0));
+}
+
 // A window that answers UIM_DRAWIMAGE as the framework window does for its swatches.
 struct DrawImageLog {
     int measures = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <cstring>
 #include <string>
 
@@ -111,6 +112,27 @@ TEST(ModalDepth, EndModalNeverGoesBelowZero) {
     app.EndModal();
     app.EndModal();
     EXPECT_EQ(0, app.modalDepth);
+}
+
+TEST(ToolTipWindow, IsMadeWhenFirstAskedForAndThenKept) {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    CApplication& app = App();
+    if (app.tooltipWindow) DestroyWindow(app.tooltipWindow);
+    app.tooltipWindow = nullptr;
+
+    HWND tip = app.ToolTipWindow();
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(tip, app.tooltipWindow);
+    EXPECT_EQ(tip, app.ToolTipWindow());
+    char className[64] = "";
+    GetClassNameA(tip, className, sizeof(className));
+    EXPECT_STREQ(TOOLTIPS_CLASSA, className);
+    EXPECT_TRUE(GetWindowLongA(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLongA(tip, GWL_STYLE) & TTS_ALWAYSTIP);
+
+    DestroyWindow(tip);
+    app.tooltipWindow = nullptr;
 }
 
 }  // namespace
