@@ -96,6 +96,18 @@ void OnSliders(HWND dialog) {
     SetToolTips(ToolTipsOn(), (int32_t)SendDlgItemMessageA(dialog, 1030, TBM_GETPOS, 0, 0));
 }
 
+// Checks the button of a stored menu position; none for a value outside the four. The
+// buttons start unchecked. Checking an automatic radio button makes it walk its group to
+// uncheck the others, which under Wine goes through every control of this dialog (about
+// 10 ms of each start); checked as a plain radio button it does only its own part.
+void CheckPositionButton(HWND dialog, int32_t position) {
+    if (position < 0 || position >= 4) return;
+    HWND button = GetDlgItem(dialog, kPositionButtons[position]);
+    SendMessageA(button, BM_SETSTYLE, BS_RADIOBUTTON, FALSE);
+    SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(button, BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
+}
+
 void OnInit(HWND dialog) {
     CApplication& app = App();
     PrepareDialog(dialog);
@@ -108,8 +120,7 @@ void OnInit(HWND dialog) {
         SendDlgItemMessageA(dialog, 1002, WM_SETFONT, (WPARAM)app.painter.uiBoldFont, FALSE);
     }
 
-    for (int value = 0; value < 4; ++value)
-        if (g_options.MenuPosition == value) CheckRadioButton(dialog, 1047, 1050, kPositionButtons[value]);
+    CheckPositionButton(dialog, g_options.MenuPosition);
     Check(dialog, 1033, ToolTipsOn());
     Check(dialog, 1034, g_options.Multicolumn);
 

@@ -143,7 +143,9 @@ TEST_F(OptionsDialogE2E, CheckBoxesEnableTheirGroupsAndChangeTheRecordAtOnce) {
     EXPECT_FALSE(IsEnabled(dialog, 1065));
     EXPECT_TRUE(IsChecked(dialog, 1065));   // greyed out, value kept
 
+    EXPECT_TRUE(IsChecked(dialog, 1050));   // "Default", the stored position
     SetCheck(dialog, 1048, true);           // "Bottom of menu"
+    for (int id : {1050, 1049, 1047}) EXPECT_FALSE(IsChecked(dialog, id)) << id;
     SetCheck(dialog, 1035, true);
     // The program's "store your data" request saves what was never confirmed.
     HWND main = FindWindowA("OMXWindow", "Plexaro");
@@ -177,6 +179,11 @@ TEST_F(OptionsDialogE2E, OpeningShowsTheRecordAndReadsSlidersBack) {
     EXPECT_EQ("1 second", GetText(dialog, 1028));
     EXPECT_EQ(1, SliderPosition(dialog, 1030));
     EXPECT_TRUE(IsChecked(dialog, 1047));
+    for (int id : {1050, 1049, 1048}) EXPECT_FALSE(IsChecked(dialog, id)) << id;
+    // Still an automatic radio button, and the group's tab stop.
+    LONG style = GetWindowLongA(GetDlgItem(dialog, 1047), GWL_STYLE);
+    EXPECT_EQ(BS_AUTORADIOBUTTON, style & BS_TYPEMASK);
+    EXPECT_TRUE(style & WS_TABSTOP);
     EXPECT_TRUE(IsChecked(dialog, 1033));
     EXPECT_EQ("exe, lnk, bat", GetText(dialog, 1020));
     EXPECT_EQ("MB", GetText(dialog, 1081));
