@@ -13,6 +13,7 @@
 #include "../../app/colors_dialog.h"
 #include "../../app/options_store.h"
 #include "../../framework/core/dialog_helpers.h"
+#include "../support/dialog_driver.h"
 
 namespace {
 
@@ -55,43 +56,6 @@ uint32_t& Color(OptionsRecord& record, const Row& row) {
 
 // ---- finding windows ----------------------------------------------------------------
 
-struct FindData {
-    const char* caption;   // null: any
-    HWND owner;            // null: any
-    HWND skip;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
-    FindData* data = reinterpret_cast<FindData*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32], title[256];
-    if (window == data->skip || process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-        !GetClassNameA(window, className, sizeof(className)) || strcmp(className, "#32770") != 0)
-        return TRUE;
-    GetWindowTextA(window, title, sizeof(title));
-    if (data->caption && strcmp(title, data->caption) != 0) return TRUE;
-    if (data->owner && GetWindow(window, GW_OWNER) != data->owner) return TRUE;
-    data->found = window;
-    return FALSE;
-}
-
-// A visible dialog of this process, once its thread is back in its message loop.
-HWND WaitForDialog(const char* caption, HWND owner, HWND skip, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        FindData data = {caption, owner, skip, nullptr};
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&data));
-        if (data.found) {
-            SendMessageA(data.found, WM_NULL, 0, 0);
-            return data.found;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
 bool WaitGone(HWND window, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (IsWindow(window) && IsWindowVisible(window)) {
@@ -99,13 +63,6 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
         Sleep(10);
     }
     return true;
-}
-
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-    char className[32];
-    if (GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0)
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
 }
 
 // Runs show() on this thread and drive() on a second one. Should the driver leave a dialog
@@ -117,7 +74,7 @@ INT_PTR RunDriven(const std::function<INT_PTR()>& show, const std::function<void
         drive();
         const DWORD start = GetTickCount();
         while (!finished) {
-            if (GetTickCount() - start > 3000) EnumThreadWindows(thread, CancelDialog, 0);
+            if (GetTickCount() - start > 3000) CancelThreadDialogs(thread);
             Sleep(50);
         }
     });
@@ -130,7 +87,7 @@ INT_PTR RunDriven(const std::function<INT_PTR()>& show, const std::function<void
 INT_PTR RunColorsDialog(const std::function<void(HWND)>& drive) {
     return RunDriven([] { return RunModalDialog(nullptr, kColorsDialogId, ColorsDialog, 0); },
                      [&] {
-                         HWND dialog = WaitForDialog("Colors", nullptr, nullptr, 10000);
+                         HWND dialog = WaitForProcessDialog("Colors");
                          if (dialog) drive(dialog);
                      });
 }
@@ -169,7 +126,7 @@ void ClickSwatch(HWND swatch) {
 
 // Waits for the chooser that belongs to the top-level window owner and records it.
 HWND FindChooser(HWND owner, ChooserSeen* seen, DWORD timeoutMs = 10000) {
-    HWND chooser = WaitForDialog(nullptr, owner, owner, timeoutMs);
+    HWND chooser = WaitForProcessDialog(nullptr, timeoutMs, owner, owner);
     if (!chooser) return nullptr;
     seen->found = true;
     seen->owner = GetWindow(chooser, GW_OWNER);

@@ -15,6 +15,7 @@
 #include "app/item_id_list.h"
 #include "app/options_store.h"
 #include "app/shell_objects.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -282,39 +283,6 @@ TEST_F(ShellFolderTest, RealListsFromTheShellAreMeasuredCopiedAndNamed) {
 
 // ---- The picker ----
 
-struct FindData {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnDialog(HWND window, LPARAM lParam) {
-    FindData* data = reinterpret_cast<FindData*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32], title[256];
-    if (process != GetCurrentProcessId() || !GetClassNameA(window, className, sizeof(className)) ||
-        strcmp(className, "#32770") != 0)
-        return TRUE;
-    GetWindowTextA(window, title, sizeof(title));
-    if (strcmp(title, data->caption) != 0) return TRUE;
-    data->found = window;
-    return FALSE;
-}
-
-HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        FindData data = {caption, nullptr};
-        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&data));
-        if (data.found && IsWindowVisible(data.found)) {
-            SendMessageA(data.found, WM_NULL, 0, 0);
-            return data.found;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
 HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
     return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
@@ -434,7 +402,7 @@ protected:
     int Run(int mode, const std::function<void(HWND dialog, HWND tree)>& drive) {
         std::atomic<bool> found(false);
         std::thread driver([&] {
-            HWND dialog = WaitForDialog("Select Object");
+            HWND dialog = WaitForProcessDialog("Select Object");
             if (!dialog) return;
             found = true;
             drive(dialog, GetDlgItem(dialog, kPickerTreeId));

@@ -13,6 +13,7 @@
 
 #include "../../framework/core/application.h"
 #include "../../framework/core/message_box.h"
+#include "../support/dialog_driver.h"
 
 namespace {
 
@@ -43,48 +44,6 @@ struct BoxInfo {
 };
 
 const int kIds[] = {kMessageBoxIcon, kMessageBoxFirstLine, kMessageBoxMoreLines, IDOK, IDCANCEL, IDYES, IDNO};
-
-struct FindData {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnDialog(HWND window, LPARAM lParam) {
-    FindData* data = reinterpret_cast<FindData*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32], title[256];
-    if (process != GetCurrentProcessId() || !GetClassNameA(window, className, sizeof(className)) ||
-        strcmp(className, "#32770") != 0)
-        return TRUE;
-    GetWindowTextA(window, title, sizeof(title));
-    if (strcmp(title, data->caption) != 0) return TRUE;
-    data->found = window;
-    return FALSE;
-}
-
-// The box of this process with the caption, once it is shown and its show handling is done.
-HWND WaitForBox(const char* caption, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        FindData data = {caption, nullptr};
-        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&data));
-        if (data.found && IsWindowVisible(data.found)) {
-            // Answered only once the box's thread is back in its message loop.
-            SendMessageA(data.found, WM_NULL, 0, 0);
-            return data.found;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-    char className[32];
-    if (GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0)
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
-}
 
 SIZE MeasureLines(HWND control, HFONT font, const std::string& text) {
     SIZE total = {0, 0};
@@ -159,7 +118,7 @@ int RunBox(const char* caption, BoxInfo* info, const std::function<void(HWND)>& 
            const std::function<int()>& show) {
     const DWORD thread = GetCurrentThreadId();
     std::thread driver([&] {
-        HWND box = WaitForBox(caption, 10000);
+        HWND box = WaitForProcessDialog(caption);
         if (box) {
             *info = Inspect(box, thread);
             act(box);
@@ -167,7 +126,7 @@ int RunBox(const char* caption, BoxInfo* info, const std::function<void(HWND)>& 
         }
         // Whatever happened, nothing may stay open (the box, or a wrongly captioned one).
         for (int i = 0; i < (box ? 1 : 25); ++i) {
-            EnumThreadWindows(thread, CancelDialog, 0);
+            CancelThreadDialogs(thread);
             Sleep(20);
         }
     });

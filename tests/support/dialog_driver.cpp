@@ -6,6 +6,11 @@
 
 namespace {
 
+bool IsDialog(HWND window) {
+    char className[32];
+    return GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0;
+}
+
 struct OwnedSearch {
     HWND owner;
     HWND except;
@@ -14,9 +19,8 @@ struct OwnedSearch {
 
 BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<OwnedSearch*>(param);
-    char className[32];
     if (window != search->except && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
-        GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0) {
+        IsDialog(window)) {
         search->found = window;
         return FALSE;
     }
@@ -40,12 +44,32 @@ BOOL CALLBACK FindCaption(HWND window, LPARAM param) {
 }
 
 BOOL CALLBACK CancelDialog(HWND window, LPARAM count) {
-    char className[32];
-    if (GetClassNameA(window, className, sizeof(className)) && strcmp(className, "#32770") == 0) {
+    if (IsDialog(window)) {
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         ++*reinterpret_cast<int*>(count);
     }
     return TRUE;
+}
+
+struct ProcessDialogSearch {
+    const char* caption;
+    HWND owner;
+    HWND skip;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessDialogSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (window == search->skip || process != GetCurrentProcessId() || !IsWindowVisible(window) || !IsDialog(window))
+        return TRUE;
+    if (search->owner && GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof(title));
+    if (search->caption && strcmp(title, search->caption) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
 }  // namespace
@@ -65,6 +89,24 @@ HWND WaitForOwnedDialog(HWND owner, HWND except) {
         Sleep(20);
     }
     return nullptr;
+}
+
+HWND WaitForProcessDialog(const char* caption, DWORD timeoutMs, HWND owner, HWND skip) {
+    for (const DWORD start = GetTickCount();; Sleep(10)) {
+        ProcessDialogSearch search = {caption, owner, skip, nullptr};
+        EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            SendMessageA(search.found, WM_NULL, 0, 0);   // its initialisation is done
+            return search.found;
+        }
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+    }
+}
+
+int CancelThreadDialogs(DWORD thread) {
+    int open = 0;
+    EnumThreadWindows(thread, CancelDialog, reinterpret_cast<LPARAM>(&open));
+    return open;
 }
 
 HWND WaitForThreadWindow(DWORD thread, const char* caption, DWORD timeoutMs) {
@@ -93,12 +135,7 @@ INT_PTR RunDriven(const char* caption, const std::function<INT_PTR()>& runModal,
             appeared = true;
             drive(dialog);
         }
-        for (int i = 0; i < 100; ++i) {
-            int open = 0;
-            EnumThreadWindows(thread, CancelDialog, reinterpret_cast<LPARAM>(&open));
-            if (!open) break;
-            Sleep(50);
-        }
+        for (int i = 0; i < 100 && CancelThreadDialogs(thread) > 0; ++i) Sleep(50);
     });
     const INT_PTR result = runModal();
     returned = true;

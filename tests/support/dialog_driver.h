@@ -16,6 +16,11 @@ HWND OwnedDialog(HWND owner, HWND except = nullptr);
 HWND WaitForOwnedDialog(HWND owner, HWND except = nullptr);
 // A visible window of the thread with this caption, once its set-up is done.
 HWND WaitForThreadWindow(DWORD thread, const char* caption, DWORD timeoutMs);
+// A visible dialog of this process with the caption (any caption when null) and owner (any
+// owner when null), other than skip, once its set-up is done; null when none shows in time.
+HWND WaitForProcessDialog(const char* caption, DWORD timeoutMs = 10000, HWND owner = nullptr, HWND skip = nullptr);
+// Posts IDCANCEL to every dialog of the thread; returns how many there were.
+int CancelThreadDialogs(DWORD thread);
 
 // Runs runModal on this thread while drive(dialog) works the dialog captioned caption
 // from another thread. Whatever drive leaves open is cancelled, so a failing test never
