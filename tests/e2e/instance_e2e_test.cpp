@@ -101,39 +101,6 @@ TEST_F(InstanceE2E, TwoStartsAtTheSameMomentOpenExactlyOneDialog) {
     }
 }
 
-// Keeps HKEY_CLASSES_ROOT "Unknown\shell\open\command" as it was.
-class UnknownCommandGuard {
-public:
-    UnknownCommandGuard() { had_ = Read(&saved_); }
-    ~UnknownCommandGuard() {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open");
-        if (!had_) return;
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)saved_.c_str(), (DWORD)saved_.size() + 1);
-            RegCloseKey(key);
-        }
-    }
-    static bool Read(std::string* out) {
-        HKEY key;
-        out->clear();
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            return false;
-        char value[1024] = "";
-        DWORD size = sizeof(value) - 1;
-        bool ok = RegQueryValueExA(key, nullptr, nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        *out = value;
-        return ok;
-    }
-
-private:
-    bool had_ = false;
-    std::string saved_;
-};
-
 // Restarts of the program run with the test's environment.
 class ElevationOverride {
 public:
@@ -142,7 +109,7 @@ public:
 };
 
 TEST_F(InstanceE2E, NotElevatedOkRestartsElevatedAndTheCopyWritesTheCommand) {
-    UnknownCommandGuard guard;
+    UnknownTypeCommandGuard guard;
     RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command");
     const std::string command = "\"C:\\Tools\\viewer.exe\" \"%1\"";
     std::string value;
@@ -159,7 +126,7 @@ TEST_F(InstanceE2E, NotElevatedOkRestartsElevatedAndTheCopyWritesTheCommand) {
     }
     // The elevated copy saves and ends by itself, without a window.
     DWORD start = GetTickCount();
-    while (!(UnknownCommandGuard::Read(&value) && value == command) && GetTickCount() - start < 20000) Sleep(100);
+    while (!(UnknownTypeCommandGuard::Read(&value) && value == command) && GetTickCount() - start < 20000) Sleep(100);
     EXPECT_EQ(command, value);
     EXPECT_TRUE(WaitForNoProcess("Plexaro.exe", 20000));
     EXPECT_EQ("-SAVEASADMIN", CommandRecord(install));
@@ -171,7 +138,7 @@ TEST_F(InstanceE2E, NotElevatedOkRestartsElevatedAndTheCopyWritesTheCommand) {
 }
 
 TEST_F(InstanceE2E, ElevatedOkWritesTheCommandItself) {
-    UnknownCommandGuard guard;
+    UnknownTypeCommandGuard guard;
     const std::string command = "\"C:\\Tools\\other.exe\" \"%1\"";
     ElevationOverride elevated("1");
     RunningProgram program("-AUTOSTART");
@@ -182,7 +149,7 @@ TEST_F(InstanceE2E, ElevatedOkWritesTheCommandItself) {
     DWORD exitCode = 99;
     ASSERT_TRUE(program.WaitForExit(10000, &exitCode));
     std::string value;
-    EXPECT_TRUE(UnknownCommandGuard::Read(&value));
+    EXPECT_TRUE(UnknownTypeCommandGuard::Read(&value));
     EXPECT_EQ(command, value);
     EXPECT_TRUE(WaitForNoProcess("Plexaro.exe", 5000));
     EXPECT_EQ("-AUTOSTART", CommandRecord(install));

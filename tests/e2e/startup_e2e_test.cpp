@@ -249,42 +249,8 @@ TEST_F(StartupE2E, WritableDataFolderIsNotWaitedFor) {
     EXPECT_FALSE(FileExists(install.DataFile("OMXWriteTest.tmp")));
 }
 
-// Keeps HKEY_CLASSES_ROOT "Unknown" as it was before the test.
-class UnknownTypeKeyGuard {
-public:
-    UnknownTypeKeyGuard() { had_ = Read(&saved_); }
-    ~UnknownTypeKeyGuard() {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open");
-        if (had_) {
-            HKEY key;
-            if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                &key, nullptr) == ERROR_SUCCESS) {
-                RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)saved_.c_str(), (DWORD)saved_.size() + 1);
-                RegCloseKey(key);
-            }
-        }
-    }
-    static bool Read(std::string* out) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            return false;
-        char value[1024] = "";
-        DWORD size = sizeof(value) - 1;
-        bool ok = RegQueryValueExA(key, nullptr, nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        value[size < sizeof(value) ? size : sizeof(value) - 1] = 0;
-        *out = value;
-        return ok;
-    }
-
-private:
-    bool had_ = false;
-    std::string saved_;
-};
-
 TEST_F(StartupE2E, ElevatedSaveWritesTheCommandWithoutRestarting) {
-    UnknownTypeKeyGuard guard;
+    UnknownTypeCommandGuard guard;
     ASSERT_EQ(0u, RunProgram("").exitCode);
     OptionsRecord record = ReadOptions(install.DataFile("Options.dcf"));
     const char command[] = "\"C:\\Tools\\other.exe\" \"%1\"";
@@ -298,7 +264,7 @@ TEST_F(StartupE2E, ElevatedSaveWritesTheCommandWithoutRestarting) {
     EXPECT_TRUE(WaitForNoProcess("Plexaro.exe", 5000));
     EXPECT_EQ("-SAVEASADMIN -AUTOSTART", std::string(ReadBytes(install.DataFile("(OMX)Cmd.dcf")).c_str()));
     std::string value;
-    EXPECT_TRUE(UnknownTypeKeyGuard::Read(&value));
+    EXPECT_TRUE(UnknownTypeCommandGuard::Read(&value));
     EXPECT_EQ(command, value);
 }
 

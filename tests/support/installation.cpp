@@ -156,3 +156,35 @@ bool WaitForNoProcess(const char* exeName, DWORD timeoutMs) {
         Sleep(100);
     }
 }
+
+namespace {
+const char kUnknownTypeCommandKey[] = "Unknown\\shell\\open\\command";
+}  // namespace
+
+UnknownTypeCommandGuard::UnknownTypeCommandGuard() { had_ = Read(&saved_); }
+
+UnknownTypeCommandGuard::~UnknownTypeCommandGuard() {
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kUnknownTypeCommandKey);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "Unknown\\shell\\open");
+    if (!had_) return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kUnknownTypeCommandKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)saved_.c_str(), (DWORD)saved_.size() + 1);
+        RegCloseKey(key);
+    }
+}
+
+bool UnknownTypeCommandGuard::Read(std::string* out) {
+    out->clear();
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kUnknownTypeCommandKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    char value[1024] = "";
+    DWORD size = sizeof(value) - 1;
+    const bool ok = RegQueryValueExA(key, nullptr, nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    value[size < sizeof(value) ? size : sizeof(value) - 1] = 0;
+    *out = value;
+    return ok;
+}

@@ -59,3 +59,20 @@ RunResult RunProgram(const std::string& arguments, DWORD timeoutMs = 30000, cons
 
 // Waits until no process runs the given executable file name (e.g. a restarted copy).
 bool WaitForNoProcess(const char* exeName, DWORD timeoutMs);
+
+// Keeps HKEY_CLASSES_ROOT "Unknown\shell\open\command", where the program stores the command
+// for files of unknown type, as it was before the test.
+class UnknownTypeCommandGuard {
+public:
+    UnknownTypeCommandGuard();
+    ~UnknownTypeCommandGuard();
+    UnknownTypeCommandGuard(const UnknownTypeCommandGuard&) = delete;
+    UnknownTypeCommandGuard& operator=(const UnknownTypeCommandGuard&) = delete;
+
+    // The command stored now; false (and an empty text) when there is none.
+    static bool Read(std::string* out);
+
+private:
+    bool had_ = false;
+    std::string saved_;
+};
