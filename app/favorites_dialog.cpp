@@ -70,7 +70,7 @@ void InsertList(HWND dialog, LPITEMIDLIST list) {
         FreeShellMemory(list);
         return;
     }
-    FitListWidth(GetDlgItem(dialog, kFavoritesList));
+    FitListWidth(GetDlgItem(dialog, kFavoritesList), 2);
 }
 
 bool IsFull(HWND dialog) { return ItemCount(dialog) >= FavoriteSlots(); }
@@ -131,7 +131,7 @@ void RemoveSelected(HWND dialog) {
     ListMessage(dialog, LB_DELETESTRING, selected);
     // The item that moved into the place is selected; after the last item, none.
     ListMessage(dialog, LB_SETCURSEL, selected < ItemCount(dialog) ? selected : -1);
-    FitListWidth(GetDlgItem(dialog, kFavoritesList));
+    FitListWidth(GetDlgItem(dialog, kFavoritesList), 2);
 }
 
 void MoveSelected(HWND dialog, int step) {
@@ -174,7 +174,7 @@ void OnInit(HWND dialog) {
         }
         ListMessage(dialog, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(copy));
     }
-    FitListWidth(GetDlgItem(dialog, kFavoritesList));
+    FitListWidth(GetDlgItem(dialog, kFavoritesList), 2);
 }
 
 // Replaces the shown part of the table with the list's items; the items give up their data.
@@ -225,25 +225,6 @@ void OnCommand(HWND dialog, int id, int code) {
 }
 
 }  // namespace
-
-void FitListWidth(HWND listBox) {
-    WindowDC dc(listBox);
-    if (!dc.get()) return;
-    Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(listBox, WM_GETFONT, 0, 0)));
-    const int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
-    int widest = 0;
-    std::vector<char> text;
-    for (int i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(listBox, LB_GETTEXTLEN, i, 0);
-        if (length == LB_ERR) continue;
-        text.assign(static_cast<size_t>(length) + 1, 0);
-        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        SIZE size = {0, 0};
-        if (GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(length), &size) && size.cx > widest)
-            widest = size.cx;
-    }
-    SendMessageA(listBox, LB_SETHORIZONTALEXTENT, widest + 2, 0);
-}
 
 INT_PTR CALLBACK FavoritesDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

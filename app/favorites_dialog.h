@@ -20,6 +20,3 @@ enum : int {
 constexpr char kFavoritesSeparatorText[] = "--------------------------------";
 
 INT_PTR CALLBACK FavoritesDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Sets the list box's horizontal extent to its widest item text plus 2 pixels.
-void FitListWidth(HWND listBox);

@@ -68,25 +68,6 @@ void RefuseFullList(HWND dialog) {
     ShowMessage(dialog, app.productName, app.Text(kTextFilterFull, 0), 0x111, 0);
 }
 
-// Lets the list scroll sideways as far as its widest name reaches.
-void UpdateHorizontalExtent(HWND list) {
-    HDC dc = GetDC(list);
-    if (!dc) return;
-    HFONT font = (HFONT)SendMessageA(list, WM_GETFONT, 0, 0);
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    LONG widest = 0;
-    char text[kObjectsSize];
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const int length = ReadItem(list, (WPARAM)i, text, sizeof(text));
-        SIZE size = {0, 0};
-        if (length > 0 && GetTextExtentPoint32A(dc, text, length, &size) && size.cx > widest) widest = size.cx;
-    }
-    if (old) SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, (WPARAM)(widest + 4), 0);
-}
-
 // Adds the names of a stored list. The field's last two bytes count as the list's end, so
 // a field without its terminators is never read past; every name read this way can be
 // written back by OK unless the stored list was already over-full.
@@ -148,7 +129,7 @@ void OnInit(HWND dialog) {
 
     HWND list = ObjectList(dialog);
     FillObjectList(list, g_options.ExcludeObjects, sizeof(g_options.ExcludeObjects));
-    UpdateHorizontalExtent(list);
+    FitListWidth(list, 4);
 }
 
 void OnAdd(HWND dialog) {
@@ -166,7 +147,7 @@ void OnAdd(HWND dialog) {
         }
         index = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)name);
         if (index < 0) return;
-        UpdateHorizontalExtent(list);
+        FitListWidth(list, 4);
     }
     SendMessageA(list, LB_SETCURSEL, (WPARAM)index, 0);
 }
@@ -193,7 +174,7 @@ void OnEdit(HWND dialog) {
     if (selected >= 0) SendMessageA(list, LB_DELETESTRING, (WPARAM)selected, 0);
     const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)text);
     if (index >= 0) SendMessageA(list, LB_SETCURSEL, (WPARAM)index, 0);
-    UpdateHorizontalExtent(list);
+    FitListWidth(list, 4);
 }
 
 void OnRemove(HWND dialog) {
@@ -201,7 +182,7 @@ void OnRemove(HWND dialog) {
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected < 0) return;
     SendMessageA(list, LB_DELETESTRING, (WPARAM)selected, 0);
-    UpdateHorizontalExtent(list);
+    FitListWidth(list, 4);
 }
 
 void OnOk(HWND dialog) {

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "../window/frame_window.h"
 #include "application.h"
@@ -94,6 +95,26 @@ HFONT DialogFont(HWND dialog) {
 
 HFONT DialogBoldFont(HWND dialog) {
     return App().painter.uiBoldFont ? App().painter.uiBoldFont : DialogFont(dialog);
+}
+
+void FitListWidth(HWND listBox, int margin) {
+    WindowDC dc(listBox);
+    if (!dc.get()) return;
+    Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(listBox, WM_GETFONT, 0, 0)));
+    const int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+    int widest = 0;
+    std::vector<char> text;
+    for (int i = 0; i < count; ++i) {
+        // Sized by the item's own length: no name is too long to measure.
+        const LRESULT length = SendMessageA(listBox, LB_GETTEXTLEN, i, 0);
+        if (length == LB_ERR) continue;
+        text.assign(static_cast<size_t>(length) + 1, 0);
+        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        SIZE size = {0, 0};
+        if (GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(length), &size) && size.cx > widest)
+            widest = size.cx;
+    }
+    SendMessageA(listBox, LB_SETHORIZONTALEXTENT, widest + margin, 0);
 }
 
 SIZE MeasureText(HWND window, HFONT font, const char* text, int length) {

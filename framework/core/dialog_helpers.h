@@ -32,6 +32,9 @@ HFONT DialogBoldFont(HWND dialog);
 // Size of a text in a font, as drawn on the window's device context.
 SIZE MeasureText(HWND window, HFONT font, const char* text, int length);
 
+// Lets a list box scroll sideways as far as its widest item text reaches, plus margin pixels.
+void FitListWidth(HWND listBox, int margin);
+
 // Rectangle of a child window in its dialog's client coordinates.
 RECT ChildRectInClient(HWND dialog, HWND child);
 

@@ -268,25 +268,4 @@ TEST_F(FavoritesDialogTest, AddObjectInsertsThePickedObject) {
     EXPECT_EQ(nullptr, g_favorites[1]);
 }
 
-TEST(FitListWidth, SetsTheExtentToTheWidestTextPlusTwo) {
-    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_POPUP | WS_HSCROLL, 0, 0, 100, 100, nullptr, nullptr,
-                                nullptr, nullptr);
-    ASSERT_NE(nullptr, list);
-    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    FitListWidth(list);
-    EXPECT_EQ(2, SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)) << "an empty list";
-
-    const char* texts[] = {"short", "a much longer text than the others", "mid length"};
-    for (const char* text : texts) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SIZE widest = {};
-    GetTextExtentPoint32A(dc, texts[1], static_cast<int>(strlen(texts[1])), &widest);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    FitListWidth(list);
-    EXPECT_EQ(widest.cx + 2, SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
-    DestroyWindow(list);
-}
-
 }  // namespace

@@ -269,4 +269,29 @@ TEST_F(DialogHelpersTest, FontsFallBackToTheDialogsOwnBeforeThePainterHasThem) {
     EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), DialogFont(nullptr));
 }
 
+TEST(FitListWidth, SetsTheExtentToTheWidestTextPlusTheMargin) {
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_POPUP | WS_HSCROLL, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(nullptr, list);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    FitListWidth(list, 2);
+    EXPECT_EQ(2, SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)) << "an empty list";
+
+    // The longest item is longer than any fixed name buffer of the dialogs.
+    const std::string longest(1500, 'W');
+    const char* texts[] = {"short", longest.c_str(), "mid length"};
+    for (const char* text : texts) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE widest = {};
+    GetTextExtentPoint32A(dc, longest.c_str(), static_cast<int>(longest.size()), &widest);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    for (int margin : {2, 4}) {
+        FitListWidth(list, margin);
+        EXPECT_EQ(widest.cx + margin, SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)) << margin;
+    }
+    DestroyWindow(list);
+}
+
 }  // namespace
