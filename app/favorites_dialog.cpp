@@ -4,13 +4,11 @@
 #include "favorites_dialog.h"
 
 #include <cstring>
-#include <vector>
 
 #include "../framework/core/application.h"
 #include "../framework/core/dialog_helpers.h"
 #include "../framework/core/help.h"
 #include "../framework/core/message_box.h"
-#include "../framework/core/scoped_handles.h"
 #include "options_store.h"
 #include "program_texts.h"
 #include "shell_objects.h"

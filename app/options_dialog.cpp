@@ -103,9 +103,11 @@ void OnSliders(HWND dialog) {
 void CheckPositionButton(HWND dialog, int32_t position) {
     if (position < 0 || position >= 4) return;
     HWND button = GetDlgItem(dialog, kPositionButtons[position]);
-    SendMessageA(button, BM_SETSTYLE, BS_RADIOBUTTON, FALSE);
+    // Only the type changes; the button's other style bits go along as they are.
+    const WPARAM others = (WPARAM)GetWindowLongA(button, GWL_STYLE) & 0xFFFF & ~(WPARAM)BS_TYPEMASK;
+    SendMessageA(button, BM_SETSTYLE, others | BS_RADIOBUTTON, FALSE);
     SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageA(button, BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
+    SendMessageA(button, BM_SETSTYLE, others | BS_AUTORADIOBUTTON, FALSE);
 }
 
 void OnInit(HWND dialog) {
