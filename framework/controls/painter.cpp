@@ -374,7 +374,7 @@ int CPainter::LoadEntry(ImageEntry* entry) {
     DestroyIcons(entry);
     // A source above 16 bits would be taken for a resource name pointer.
     if (entry->source == 0 || entry->source > 0xFFFF) return kErrorImageNotLoaded;
-    HICON icon = (HICON)LoadImageA(ImageModule(), MAKEINTRESOURCEA(entry->source), IMAGE_ICON, entry->width,
+    HICON icon = (HICON)LoadImageA(entry->module, MAKEINTRESOURCEA(entry->source), IMAGE_ICON, entry->width,
                                    entry->width, LR_DEFAULTCOLOR);
     if (!icon) return kErrorImageNotLoaded;
     ICONINFO info = {};
@@ -439,12 +439,13 @@ int CPainter::AddImage(uint16_t id, uintptr_t source, uint32_t flags, int32_t si
     entry.id = id;
     entry.source = source;
     entry.flags = flags;
+    entry.module = ImageModule();
     double scaled = size * dpiScale;
     entry.width = entry.height = ToSize(scaled >= 65535.0 ? 65535 : (long long)scaled);
     if (flags == kImageOwnerDrawn) {
         LoadEntry(&entry);
     } else if (source == 0 || source > 0xFFFF ||   // above 16 bits it would be a resource name pointer
-               !FindResourceA(ImageModule(), MAKEINTRESOURCEA(source), RT_GROUP_ICON)) {
+               !FindResourceA(entry.module, MAKEINTRESOURCEA(source), RT_GROUP_ICON)) {
         return kErrorImageNotLoaded;
     }
     int position = SortedInsertPosition(images_.Count(), id, [this](int i) { return images_[i].id; });

@@ -103,6 +103,7 @@ struct ImageEntry {
     uint16_t width;       // requested size before loading, actual size after
     uint16_t height;
     bool loaded;          // icons are loaded when first measured or drawn
+    HINSTANCE module;     // where the icon resource is, as it was when the image was added
 };
 
 // An off-screen bitmap for one paint; lives on the painting code's stack.

@@ -353,6 +353,14 @@ TEST_F(PainterTest, AnImageTakesTheColoursOfItsFirstDrawing) {
     EXPECT_EQ(grey, DrawnImage(painter, 42, 0));
 }
 
+TEST_F(PainterTest, AnImageIsLoadedFromTheModuleItWasAddedFrom) {
+    ASSERT_GE(painter.AddImage(42, kFolderIcon, 0, 16), 0);
+    // The test program has no icon resources: a load from it would find nothing.
+    painter.imageModule = GetModuleHandleA(nullptr);
+    EXPECT_NE(nullptr, painter.Image(0).normal);
+    EXPECT_EQ(kErrorImageNotLoaded, painter.AddImage(43, kFolderIcon, 0, 16));
+}
+
 // A window that answers UIM_DRAWIMAGE as the framework window does for its swatches.
 struct DrawImageLog {
     int measures = 0;
