@@ -45,30 +45,6 @@ private:
     HICON icon_;
 };
 
-class BitmapOwner {
-public:
-    explicit BitmapOwner(HBITMAP bitmap) : bitmap_(bitmap) {}
-    ~BitmapOwner() { if (bitmap_) DeleteObject(bitmap_); }
-    BitmapOwner(const BitmapOwner&) = delete;
-    BitmapOwner& operator=(const BitmapOwner&) = delete;
-    HBITMAP Get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
-};
-
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 class WindowOwner {
 public:
     WindowOwner() = default;
@@ -209,18 +185,19 @@ HICON__* MakeDimmedIcon(HICON__* icon) {
     if (!icon) return nullptr;
     ICONINFO info;
     if (!GetIconInfo(icon, &info)) return nullptr;
-    BitmapOwner color(info.hbmColor);
-    BitmapOwner mask(info.hbmMask);
-    if (!color.Get() || !mask.Get()) return nullptr;
+    // GetIconInfo hands over copies of the icon's bitmaps: ours to delete.
+    GdiObject colorOwner(info.hbmColor), maskOwner(info.hbmMask);
+    const HBITMAP color = info.hbmColor, mask = info.hbmMask;
+    if (!color || !mask) return nullptr;
     BITMAP bitmap;
-    if (!GetObjectA(color.Get(), sizeof(bitmap), &bitmap) || bitmap.bmWidth <= 0 || bitmap.bmHeight <= 0)
+    if (!GetObjectA(color, sizeof(bitmap), &bitmap) || bitmap.bmWidth <= 0 || bitmap.bmHeight <= 0)
         return nullptr;
     const int width = bitmap.bmWidth, height = bitmap.bmHeight;
 
-    ScreenDC dc;
+    WindowDC dc(nullptr);
     std::vector<uint32_t> pixels, maskPixels;
-    if (!dc.Get() || !ReadBits(dc.Get(), color.Get(), width, height, &pixels) ||
-        !ReadBits(dc.Get(), mask.Get(), width, height, &maskPixels))
+    if (!dc.get() || !ReadBits(dc.get(), color, width, height, &pixels) ||
+        !ReadBits(dc.get(), mask, width, height, &maskPixels))
         return nullptr;
     DimIconPixels(pixels.data(), maskPixels.data(), width * height, GetSysColor(COLOR_3DLIGHT),
                   GetSysColor(COLOR_BTNSHADOW));
@@ -233,15 +210,15 @@ HICON__* MakeDimmedIcon(HICON__* icon) {
     dimInfo.bmiHeader.biBitCount = 32;
     dimInfo.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    BitmapOwner dimmed(CreateDIBSection(dc.Get(), &dimInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dimmed.Get() || !bits) return nullptr;
+    GdiObject dimmed(CreateDIBSection(dc.get(), &dimInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dimmed.get() || !bits) return nullptr;
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
     GdiFlush();
 
     ICONINFO dimmedInfo = {};
     dimmedInfo.fIcon = TRUE;
-    dimmedInfo.hbmMask = mask.Get();
-    dimmedInfo.hbmColor = dimmed.Get();
+    dimmedInfo.hbmMask = mask;
+    dimmedInfo.hbmColor = static_cast<HBITMAP>(dimmed.get());
     return CreateIconIndirect(&dimmedInfo);
 }
 
