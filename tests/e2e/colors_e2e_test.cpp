@@ -93,9 +93,7 @@ protected:
 
     void FinishWithOk(RunningProgram& program) {
         ClickButton(options_, IDOK);
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program.WaitForExit(15000, &exitCode));
-        EXPECT_EQ(0u, exitCode);
+        program.ExpectCleanExit();
     }
 
     TestInstallation install;

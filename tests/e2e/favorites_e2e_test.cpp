@@ -92,9 +92,7 @@ protected:
         ClickButton(favorites, button);
         EXPECT_TRUE(WaitGone(favorites));
         ClickButton(options_, IDOK);
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program.WaitForExit(15000, &exitCode));
-        EXPECT_EQ(0u, exitCode);
+        program.ExpectCleanExit();
     }
 
     TestInstallation install;

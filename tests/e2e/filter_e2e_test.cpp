@@ -180,9 +180,7 @@ TEST_F(FilterE2E, AFullListRefusesTheNextNameAndTheStoredFieldStaysInside) {
     ClickButton(filter, IDOK);
     ASSERT_TRUE(WaitGone(filter));
     ClickButton(options_, IDOK);
-    DWORD exitCode = 99;
-    ASSERT_TRUE(program.WaitForExit(15000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
+    ASSERT_NO_FATAL_FAILURE(program.ExpectCleanExit());
 
     const std::string after = ReadBytes(install.DataFile("Options.dcf"));
     ASSERT_EQ(sizeof(OptionsRecord), after.size());

@@ -50,9 +50,7 @@ TEST_F(InstanceE2E, QuitEndsTheRunningInstanceWhichSavesItsSettings) {
     RunResult quit = RunProgram("-QUIT");
     EXPECT_EQ(0u, quit.exitCode);
     EXPECT_TRUE(quit.windows.empty());
-    DWORD exitCode = 99;
-    ASSERT_TRUE(first.WaitForExit(10000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
+    ASSERT_NO_FATAL_FAILURE(first.ExpectCleanExit(10000));
     EXPECT_EQ(297u, ReadBytes(install.DataFile("(OMX)App.dcf")).size());
     EXPECT_EQ("-AUTOSTART", CommandRecord(install));
 }
@@ -120,9 +118,7 @@ TEST_F(InstanceE2E, NotElevatedOkRestartsElevatedAndTheCopyWritesTheCommand) {
         ASSERT_NE(nullptr, dialog);
         SetText(dialog, 1019, command);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
-        DWORD exitCode = 99;
-        ASSERT_TRUE(program.WaitForExit(10000, &exitCode));
-        EXPECT_EQ(0u, exitCode);
+        ASSERT_NO_FATAL_FAILURE(program.ExpectCleanExit(10000));
     }
     // The elevated copy saves and ends by itself, without a window.
     DWORD start = GetTickCount();

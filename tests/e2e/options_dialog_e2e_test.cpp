@@ -70,9 +70,7 @@ TEST_F(OptionsDialogE2E, SliderAndOkWriteTheDelayToTheRecordAndTheRegistry) {
     SetSlider(dialog, 1027, 700);
     EXPECT_EQ("0.7 seconds", GetText(dialog, 1028));
     ClickButton(dialog, IDOK);
-    DWORD exitCode = 99;
-    ASSERT_TRUE(program.WaitForExit(10000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
+    ASSERT_NO_FATAL_FAILURE(program.ExpectCleanExit(10000));
 
     std::string delay;
     ASSERT_TRUE(ReadMenuShowDelay(&delay));
@@ -92,9 +90,7 @@ TEST_F(OptionsDialogE2E, CancelLeavesTheDiskAndTheRegistryAlone) {
     SetCheck(dialog, 1034, !IsChecked(dialog, 1034));
     SetText(dialog, 1037, "17");
     ClickButton(dialog, IDCANCEL);
-    DWORD exitCode = 99;
-    ASSERT_TRUE(program.WaitForExit(10000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
+    ASSERT_NO_FATAL_FAILURE(program.ExpectCleanExit(10000));
 
     EXPECT_EQ(before, ReadBytes(install.DataFile("Options.dcf")));
     std::string delay;

@@ -1,5 +1,7 @@
 #include "window_driver.h"
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 #include <cstring>
 #include <vector>
@@ -71,6 +73,12 @@ bool RunningProgram::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
     GetExitCodeProcess(process_.hProcess, exitCode);
     return true;
+}
+
+void RunningProgram::ExpectCleanExit(DWORD timeoutMs) {
+    DWORD exitCode = 99;
+    ASSERT_TRUE(WaitForExit(timeoutMs, &exitCode)) << "the program did not end within " << timeoutMs << " ms";
+    EXPECT_EQ(0u, exitCode);
 }
 
 void ClickButton(HWND dialog, int id) {

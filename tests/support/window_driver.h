@@ -21,6 +21,8 @@ public:
     HWND WaitForWindow(const char* title, const char* className = nullptr, DWORD timeoutMs = 20000) const;
     // Waits for the program to end; true with its exit code, false on time-out.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    // Waits for the program to end and expects exit code 0 (a fatal failure on time-out).
+    void ExpectCleanExit(DWORD timeoutMs = 15000);
 
 private:
     PROCESS_INFORMATION process_ = {};
